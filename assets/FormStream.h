@@ -1,0 +1,28 @@
+#pragma once
+// A form stream as a tree of component records, read from bytes and written back. The loader
+// turns a tree into live components through the class registry.
+#include "assets/ClassRegistry.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace nyarumi {
+
+struct TComponentRecord {
+  std::string ClassName; // "TImage"
+  std::string Name;      // may be empty
+  std::vector<std::pair<std::string, TValue>> Properties; // stream order, dotted names kept
+  std::vector<TComponentRecord> Children;
+};
+
+// Checks the "TPF0" signature and reads the root record with all its children.
+TComponentRecord ReadFormStream(std::span<const std::uint8_t> ABytes);
+
+// Integers take the smallest tag that holds them; strings take tag 6 when plain ASCII, 18 when
+// UTF-16 is shorter than UTF-8, 20 otherwise. Used by the tools only.
+std::vector<std::uint8_t> WriteFormStream(const TComponentRecord& ARoot);
+
+} // namespace nyarumi
