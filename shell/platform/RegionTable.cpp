@@ -2,23 +2,14 @@
 
 namespace nyarumi {
 
-bool RegionContains(const TRegionValue& ARegion, TPoint APoint) {
-  for (const TRect& r : ARegion.Rects()) {
-    if (APoint.X >= r.Left && APoint.X < r.Right && APoint.Y >= r.Top && APoint.Y < r.Bottom) {
-      return true;
-    }
-  }
-  return false;
-}
-
-TRegionKind KindOf(const TRegionValue& ARegion) {
+TRegionKind KindOf(const TRegion& ARegion) {
   if (ARegion.IsEmpty()) {
     return TRegionKind::Null;
   }
   return ARegion.Rects().size() == 1 ? TRegionKind::Simple : TRegionKind::Complex;
 }
 
-RegionId RegionTable::Add(TRegionValue ARegion) {
+RegionId RegionTable::Add(TRegion ARegion) {
   const auto id = static_cast<RegionId>(FNextHandle++);
   FRegions.emplace(id, std::move(ARegion));
   return id;
@@ -29,14 +20,14 @@ RegionId RegionTable::CreateRectRgn(std::int32_t ALeft, std::int32_t ATop, std::
   // Swapped edges describe the same rectangle, as callers of the native call expect.
   const TRect r{std::min(ALeft, ARight), std::min(ATop, ABottom), std::max(ALeft, ARight),
                 std::max(ATop, ABottom)};
-  return Add(TRegionValue::FromRects({r}));
+  return Add(TRegion::FromRects({r}));
 }
 
 TRegionKind RegionTable::CombineRgn(RegionId ADest, RegionId ASource1, RegionId ASource2,
                                     TCombineMode AMode) {
   auto dest = FRegions.find(ADest);
-  const TRegionValue* a = Find(ASource1);
-  const TRegionValue* b = Find(ASource2);
+  const TRegion* a = Find(ASource1);
+  const TRegion* b = Find(ASource2);
   if (dest == FRegions.end() || a == nullptr || b == nullptr || AMode != TCombineMode::Or) {
     return TRegionKind::Error;
   }
@@ -45,7 +36,7 @@ TRegionKind RegionTable::CombineRgn(RegionId ADest, RegionId ASource1, RegionId 
 }
 
 RegionId RegionTable::ExtCreateRegion(std::span<const std::uint8_t> ARecord) {
-  std::optional<TRegionValue> region = TRegionValue::FromRecord(ARecord);
+  std::optional<TRegion> region = TRegion::FromRecord(ARecord);
   if (!region) {
     return RegionId::None;
   }
@@ -53,7 +44,7 @@ RegionId RegionTable::ExtCreateRegion(std::span<const std::uint8_t> ARecord) {
 }
 
 TRegionKind RegionTable::GetRgnBox(RegionId ARegion, TRect& ABox) const {
-  const TRegionValue* r = Find(ARegion);
+  const TRegion* r = Find(ARegion);
   if (r == nullptr) {
     return TRegionKind::Error;
   }
@@ -66,7 +57,10 @@ TRegionKind RegionTable::OffsetRgn(RegionId ARegion, std::int32_t ADx, std::int3
   if (it == FRegions.end()) {
     return TRegionKind::Error;
   }
-  it->second.Offset(ADx, ADy);
+  // A move that would leave the coordinate range fails and leaves the region as it was.
+  if (!it->second.Offset(ADx, ADy)) {
+    return TRegionKind::Error;
+  }
   return KindOf(it->second);
 }
 
@@ -74,17 +68,17 @@ bool RegionTable::DeleteObject(RegionId ARegion) {
   return FRegions.erase(ARegion) == 1;
 }
 
-std::optional<TRegionValue> RegionTable::Take(RegionId ARegion) {
+std::optional<TRegion> RegionTable::Take(RegionId ARegion) {
   auto it = FRegions.find(ARegion);
   if (it == FRegions.end()) {
     return std::nullopt;
   }
-  TRegionValue r = std::move(it->second);
+  TRegion r = std::move(it->second);
   FRegions.erase(it);
   return r;
 }
 
-const TRegionValue* RegionTable::Find(RegionId ARegion) const {
+const TRegion* RegionTable::Find(RegionId ARegion) const {
   auto it = FRegions.find(ARegion);
   return it == FRegions.end() ? nullptr : &it->second;
 }

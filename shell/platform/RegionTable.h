@@ -3,7 +3,7 @@
 // platform interface. Every backend keeps its regions here and only turns a region into a native
 // outline when SetWindowRgn takes it over, so region semantics are the same on every platform.
 #include "shell/platform/Platform.h"
-#include "shell/platform/RegionStandIn.h"
+#include "shape/Region.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,11 +12,6 @@
 #include <span>
 
 namespace nyarumi {
-
-using TRegionValue = standin::TRegion;
-
-// Whether APoint lies in one of the region's rectangles.
-bool RegionContains(const TRegionValue& ARegion, TPoint APoint);
 
 class RegionTable {
 public:
@@ -30,17 +25,17 @@ public:
 
   // Removes the handle and gives its region to the caller, as SetWindowRgn hands a region to a
   // window; nullopt for an unknown handle.
-  std::optional<TRegionValue> Take(RegionId ARegion);
-  const TRegionValue* Find(RegionId ARegion) const;
+  std::optional<TRegion> Take(RegionId ARegion);
+  const TRegion* Find(RegionId ARegion) const;
   std::size_t LiveCount() const { return FRegions.size(); }
 
 private:
-  RegionId Add(TRegionValue ARegion);
+  RegionId Add(TRegion ARegion);
 
-  std::map<RegionId, TRegionValue> FRegions;
+  std::map<RegionId, TRegion> FRegions;
   std::uintptr_t FNextHandle = 1; // handles are never reused, so a stale one is always unknown
 };
 
-TRegionKind KindOf(const TRegionValue& ARegion);
+TRegionKind KindOf(const TRegion& ARegion);
 
 } // namespace nyarumi

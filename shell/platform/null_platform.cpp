@@ -275,7 +275,7 @@ bool NullPlatform::WindowRegionContains(WindowId AWindow, TPoint APos) {
       APos.Y >= w.Params.ClientHeight) {
     return false;
   }
-  return !w.Region || RegionContains(*w.Region, APos);
+  return !w.Region || w.Region->Contains(APos.X, APos.Y);
 }
 
 ButtonId NullPlatform::CreateButton(WindowId AParent, const TButtonParams& AParams,
@@ -363,7 +363,7 @@ int NullPlatform::SetWindowRgn(WindowId AWindow, RegionId ARegion, bool ARedraw)
   if (ARegion == RegionId::None) {
     w->Region.reset();
   } else {
-    std::optional<TRegionValue> region = FRegions.Take(ARegion);
+    std::optional<TRegion> region = FRegions.Take(ARegion);
     if (!region) {
       return 0;
     }

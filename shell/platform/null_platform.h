@@ -88,7 +88,7 @@ struct TNullWindow {
   WindowEvents* Events = nullptr;
   bool Visible = false;
   TCursorShape Cursor = TCursorShape::Arrow;
-  std::optional<TRegionValue> Region; // the window's own region, owned by the window
+  std::optional<TRegion> Region; // the window's own region, owned by the window
   int SetRegionCount = 0;
   int RedrawCount = 0; // SetWindowRgn with redraw
   bool Invalid = false;
