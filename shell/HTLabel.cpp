@@ -41,6 +41,39 @@ bool IsAddressCode(char C) {
   return C == '1' || C == 'u' || C == 'U' || C == 'f' || C == 'F';
 }
 
+// A desktop entry value as the file writes it, with its escapes (\s \n \t \r \\) decoded;
+// this comes before the quoting of the command's words.
+std::string DecodeDesktopString(std::string_view AValue) {
+  std::string out;
+  for (std::size_t i = 0; i < AValue.size(); ++i) {
+    if (AValue[i] != '\\' || i + 1 == AValue.size()) {
+      out += AValue[i];
+      continue;
+    }
+    switch (const char next = AValue[++i]) {
+    case 's':
+      out += ' ';
+      break;
+    case 'n':
+      out += '\n';
+      break;
+    case 't':
+      out += '\t';
+      break;
+    case 'r':
+      out += '\r';
+      break;
+    case '\\':
+      out += '\\';
+      break;
+    default: // not an escape of the file: keep it for the quoting rules
+      out += '\\';
+      out += next;
+    }
+  }
+  return out;
+}
+
 // Field codes of desktop entries that this program has nothing to put in for.
 bool IsOtherFieldCode(std::string_view AWord) {
   static constexpr std::string_view codes[] = {"%i", "%c", "%k", "%d", "%D",
@@ -148,17 +181,18 @@ std::string RemovePlaceholder(std::string ACommand) {
   return ACommand;
 }
 
-std::vector<std::string> SplitCommandLine(std::string_view ACommand) {
+std::vector<std::string> SplitCommandLine(std::string_view AExecLine) {
+  const std::string text = DecodeDesktopString(AExecLine);
   std::vector<std::string> words;
   std::string word;
   bool inWord = false;
   bool quoted = false;
-  for (std::size_t i = 0; i < ACommand.size(); ++i) {
-    const char c = ACommand[i];
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
     if (quoted) {
-      if (c == '\\' && i + 1 < ACommand.size() &&
-          std::string_view("\"`$\\").find(ACommand[i + 1]) != std::string_view::npos) {
-        word += ACommand[++i];
+      if (c == '\\' && i + 1 < text.size() &&
+          std::string_view("\"`$\\").find(text[i + 1]) != std::string_view::npos) {
+        word += text[++i];
       } else if (c == '"') {
         quoted = false;
       } else {

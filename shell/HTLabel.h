@@ -55,8 +55,9 @@ bool IsWebAddress(std::string_view ACaption);
 // Takes the handler's placeholder ("%1", "%u", "%U", "%f", "%F", quoted or bare) out of a
 // registered command together with the character before it.
 std::string RemovePlaceholder(std::string ACommand);
-// Splits a command line into words the way desktop entries quote them; no shell is involved.
-std::vector<std::string> SplitCommandLine(std::string_view ACommand);
+// Splits a desktop entry's Exec value, as the file writes it, into words by the entry's escape
+// and quoting rules; no shell is involved. Empty when a quote is left open.
+std::vector<std::string> SplitCommandLine(std::string_view AExecLine);
 // The argument vector that opens AAddress with a registered command; empty when it has none.
 std::vector<std::string> BuildOpenCommand(std::string_view ACommand, std::string_view AAddress);
 
