@@ -300,17 +300,5 @@ TEST_F(WindowTest, ARefusedNativeWindowLeavesTheFormHidden) {
   EXPECT_TRUE(form.Visible());
 }
 
-TEST_F(WindowTest, DestroyingAFormReleasesItsWindowAndButtons) {
-  {
-    TForm form(nullptr);
-    auto* label = new TLabel(&form);
-    label->SetParent(&form);
-    form.Show();
-    EXPECT_EQ(Null.LiveWindows(), 1u);
-  }
-  EXPECT_EQ(Null.LiveWindows(), 0u);
-  EXPECT_TRUE(App.Forms().empty());
-}
-
 } // namespace
 } // namespace nyarumi::test
