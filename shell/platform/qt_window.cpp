@@ -72,6 +72,15 @@ void QtWindow::ApplySkipStates() {
   }
   if (const auto Id = NativeId(); Id != 0) {
     FXcb->SetSkipStates(static_cast<xcb_window_t>(Id), FSkipTaskbar);
+    FStatesOn = Id;
+  }
+}
+
+void QtWindow::CheckNativeWindow() {
+  // Qt's xcb layer may swap the X window when it maps it (after a stay-on-top change, for one)
+  // without telling the widget; the first paint after mapping is where that shows.
+  if (NativeId() != FStatesOn) {
+    ApplySkipStates();
   }
 }
 
@@ -153,6 +162,7 @@ bool QtWindow::event(QEvent* AEvent) {
 }
 
 void QtWindow::paintEvent(QPaintEvent* AEvent) {
+  CheckNativeWindow();
   FDirty -= AEvent->region();
   QPainter Painter(this);
   TQtCanvas Canvas(Painter, FCache);

@@ -57,12 +57,14 @@ protected:
 private:
   void Notify(const std::function<void(WindowEvents&)>& ACall);
   void ApplySkipStates();
+  void CheckNativeWindow();
 
   WindowEvents* FEvents;
   TPictureCache& FCache;
   const TXcb* FXcb;
   TDispatch FDispatch;
   bool FSkipTaskbar;
+  unsigned long FStatesOn = 0; // the X window the skip states were last put on
   int FCallbackDepth = 0;
   QRegion FDirty;
   std::optional<TRegionValue> FRegion;

@@ -86,6 +86,18 @@ expect_state "$id" _NET_WM_STATE_SKIP_TASKBAR present
 expect_state "$id" _NET_WM_STATE_SKIP_PAGER present
 expect_outline "$id" "after stay-on-top on"
 
+# Qt re-creating the native window (a flag change on the widget does) must not bring back a
+# taskbar entry: the skip states go onto the new X window too.
+echo recreate >&4
+new_id=$(answer "done recreate")
+[ "$new_id" != "$id" ] || fail "the native window was not re-created"
+wait_until 50 bash -c "xwininfo -id $new_id | grep -q IsViewable" || fail "new window not mapped"
+expect_state "$new_id" _NET_WM_STATE_SKIP_TASKBAR present
+expect_state "$new_id" _NET_WM_STATE_SKIP_PAGER present
+expect_state "$new_id" _NET_WM_STATE_ABOVE present
+expect_outline "$new_id" "after re-creation"
+id=$new_id
+
 echo quit >&4
 exec 4>&-
 wait_until 50 bash -c "! xwininfo -id $id" || fail "the program did not end"

@@ -1,11 +1,14 @@
 // A character-sized window for the end-to-end test: borderless, topmost, off the taskbar and cut
 // to an outline built the way the region component builds it (record, moved so its box starts at
 // the frame offset, copied, handed to the window). Driven through standard input:
-//   ontop 0|1   switch stay-on-top        quit   end the program
+//   ontop 0|1   switch stay-on-top through the platform
+//   recreate    make Qt destroy and re-create the native window, as QWidget::setWindowFlags does
+//   quit        end the program
 // Writes OUTDIR/expected (the outline's rectangles in window pixels) and answers each step on
 // standard output with "ready|done ... WINDOW-ID".
 #include "shell/platform/qt_platform.h"
 #include "shell/platform/qt_startup.h"
+#include "shell/platform/qt_window.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -138,6 +141,11 @@ int main(int argc, char** argv) {
     }
     if (Line == "ontop 0" || Line == "ontop 1") {
       P.SetStayOnTop(Window, Line.back() == '1');
+    } else if (Line == "recreate") {
+      QWidget* Widget = P.Widget(Window);
+      Widget->setWindowFlag(Qt::WindowStaysOnTopHint, false);
+      Widget->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+      Widget->show();
     }
     App.processEvents();
     Answer("done " + Line);
