@@ -256,4 +256,13 @@ public:
 Platform& CurrentPlatform();
 void InstallPlatform(Platform* APlatform); // nullptr uninstalls
 
+// Installs a backend for the lifetime of the scope and restores none afterwards.
+class PlatformScope {
+public:
+  explicit PlatformScope(Platform& APlatform) { InstallPlatform(&APlatform); }
+  ~PlatformScope() { InstallPlatform(nullptr); }
+  PlatformScope(const PlatformScope&) = delete;
+  PlatformScope& operator=(const PlatformScope&) = delete;
+};
+
 } // namespace nyarumi
