@@ -3,6 +3,7 @@
 #include "common/Geometry.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -25,5 +26,20 @@ struct TBitmap8 {
                   static_cast<std::size_t>(X)];
   }
 };
+
+// Decodes a bitmap file: 8 bits per pixel, uncompressed, rows bottom-up or top-down. Every
+// header field is checked before it is used; a file that fails a check raises the invalid
+// bitmap error, and so does a pixel whose index lies outside the palette.
+TBitmap8 DecodeBitmapFile(std::span<const std::uint8_t> AFile);
+// Writes a bottom-up 8-bit bitmap file whose palette is exactly APicture.Palette (1 to 256
+// entries) at 11808 pixels per metre.
+std::vector<std::uint8_t> EncodeBitmapFile(const TBitmap8& APicture);
+
+// Reads an image's picture value: the picture class name, a 32-bit byte count and the file.
+// Empty for a class other than "TBitmap"; a count of 0 gives an empty bitmap. A value that ends
+// early raises the read error.
+std::optional<TBitmap8> ReadPictureValue(std::span<const std::uint8_t> AValue);
+// The picture value of APicture as a "TBitmap".
+std::vector<std::uint8_t> EncodePictureValue(const TBitmap8& APicture);
 
 } // namespace nyarumi

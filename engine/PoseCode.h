@@ -40,4 +40,73 @@ struct CharacterState {
   std::int32_t StepX = 0;
 };
 
+// Tests on the state. The masks are deliberately the narrow ones the sequencer and the steering
+// have always used: the standing-left test needs 0x10 as well as 0x80, the running-left test
+// needs 0x200 as well as 0x80.
+
+// Any mode other than POSE_STAND counts as running.
+constexpr bool IsStanding(std::int32_t APoseMode) {
+  return APoseMode == POSE_STAND;
+}
+constexpr std::int32_t ActivityClass(std::int32_t APoseMode) {
+  return APoseMode & 0xF00;
+}
+// Standing keeps a wide vertical dead zone so she does not hop at small cursor moves; running
+// follows the cursor's height closely.
+constexpr std::int32_t VerticalDeadZone(std::int32_t APoseMode) {
+  return ActivityClass(APoseMode) == POSE_STAND ? CHASE_DEAD_ZONE : 8;
+}
+constexpr bool IsStandingLeft(std::int32_t APoseCode) {
+  return (APoseCode & POSE_STAND_L) == POSE_STAND_L;
+}
+constexpr bool IsRunningLeft(std::int32_t APoseCode) {
+  return (APoseCode & POSE_RUN_LEFT) == POSE_RUN_LEFT;
+}
+constexpr bool IsFacingLeft(std::int32_t APoseCode) {
+  return (APoseCode & POSE_FACING_LEFT) == POSE_FACING_LEFT;
+}
+constexpr std::int32_t FrameNumber(std::int32_t APoseCode) {
+  return APoseCode & 0xF;
+}
+// Slope and frame number together: 0x11-0x17 level, 0x31-0x37 up, 0x51-0x57 down.
+constexpr std::int32_t RunSelector(std::int32_t APoseCode) {
+  return APoseCode & 0x7F;
+}
+
+// Updates of the state.
+
+enum class TSlope { Up, Level, Down };
+
+constexpr void FaceLeft(CharacterState& S) {
+  S.PoseCode = S.PoseCode | 0x80;
+}
+constexpr void FaceRight(CharacterState& S) {
+  S.PoseCode = S.PoseCode & 0xFF7F;
+}
+// Clears only the up and down bits, so POSE_LEVEL, facing and frame number survive.
+constexpr void SetSlope(CharacterState& S, TSlope ASlope) {
+  const std::int32_t bits = ASlope == TSlope::Up     ? POSE_UP
+                            : ASlope == TSlope::Down ? POSE_DOWN
+                                                     : POSE_LEVEL;
+  S.PoseCode = (S.PoseCode & 0xFF9F) | bits;
+}
+// Frame 1 of standing, facing kept.
+constexpr void StopRunning(CharacterState& S) {
+  S.PoseMode = POSE_STAND;
+  S.PoseCode = (S.PoseCode & 0x90) + POSE_STAND + 1;
+}
+constexpr void StandWithFacing(CharacterState& S) {
+  S.PoseCode = IsFacingLeft(S.PoseCode) ? POSE_STAND_L + 1 : POSE_STAND_R + 1;
+  S.PoseMode = POSE_STAND;
+}
+// A run always starts at frame 1 of the level family; the slope is set afterwards.
+constexpr void StartRunning(CharacterState& S) {
+  S.PoseCode = IsFacingLeft(S.PoseCode) ? POSE_RUN_L_LEVEL + 1 : POSE_RUN_R_LEVEL + 1;
+  S.PoseMode = POSE_RUN;
+}
+// Standing, facing right, frame 1, no pending step: every start looks the same.
+constexpr void SetInitialState(CharacterState& S) {
+  S = CharacterState{};
+}
+
 } // namespace nyarumi

@@ -1,0 +1,79 @@
+#pragma once
+// Small builders for hand-made stream bytes in tests.
+#include "assets/ClassRegistry.h"
+#include "assets/FormStream.h"
+#include "assets/Values.h"
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nyarumi::test {
+
+class TBytes {
+public:
+  TBytes& Raw(std::initializer_list<int> ABytes) {
+    for (int b : ABytes) {
+      FData.push_back(static_cast<std::uint8_t>(b));
+    }
+    return *this;
+  }
+  TBytes& Text(std::string_view AText) {
+    FData.insert(FData.end(), AText.begin(), AText.end());
+    return *this;
+  }
+  TBytes& Short(std::string_view AText) {
+    FData.push_back(static_cast<std::uint8_t>(AText.size()));
+    return Text(AText);
+  }
+  TBytes& U32(std::uint32_t AValue) {
+    for (int i = 0; i < 4; ++i) {
+      FData.push_back(static_cast<std::uint8_t>(AValue >> (8 * i)));
+    }
+    return *this;
+  }
+  TBytes& Bytes(const std::vector<std::uint8_t>& ABytes) {
+    FData.insert(FData.end(), ABytes.begin(), ABytes.end());
+    return *this;
+  }
+  const std::vector<std::uint8_t>& Get() const { return FData; }
+
+private:
+  std::vector<std::uint8_t> FData;
+};
+
+// A stream of one root "TfrmX"/"frmX" whose only property AName has the value bytes AValue.
+inline std::vector<std::uint8_t> OneProperty(std::string_view AName,
+                                             const std::vector<std::uint8_t>& AValue) {
+  return TBytes()
+      .Text("TPF0")
+      .Short("TfrmX")
+      .Short("frmX")
+      .Short(AName)
+      .Bytes(AValue)
+      .Raw({0, 0})
+      .Get();
+}
+
+inline bool SameRecord(const TComponentRecord& A, const TComponentRecord& B) {
+  if (A.ClassName != B.ClassName || A.Name != B.Name ||
+      A.Properties.size() != B.Properties.size() || A.Children.size() != B.Children.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < A.Properties.size(); ++i) {
+    if (A.Properties[i].first != B.Properties[i].first ||
+        !(A.Properties[i].second == B.Properties[i].second)) {
+      return false;
+    }
+  }
+  for (std::size_t i = 0; i < A.Children.size(); ++i) {
+    if (!SameRecord(A.Children[i], B.Children[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+} // namespace nyarumi::test
