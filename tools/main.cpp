@@ -1,47 +1,85 @@
-#include "tools/Frames.h"
-#include "tools/Png.h"
+// artgen: draws the character and writes the two form streams (and, on request, contact
+// sheets to look at her).
+//   artgen [--out DIR] [--sheet FILE.png] [--outlines FILE.png] [--scale N]
+#include "common/Errors.h"
+#include "tools/Artwork.h"
+#include "tools/Sheet.h"
+#include "tools/Streams.h"
 
-#include <cmath>
-#include <cstdio>
+#include <cstdint>
 #include <fstream>
 #include <iostream>
+#include <set>
 #include <string>
+#include <vector>
 
-using namespace nyarumi::art;
+namespace {
+
+void WriteFile(const std::string& APath, const std::vector<std::uint8_t>& ABytes) {
+  std::ofstream out(APath, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(ABytes.data()),
+            static_cast<std::streamsize>(ABytes.size()));
+  if (!out) {
+    throw nyarumi::Exception("cannot write " + APath);
+  }
+  std::cout << APath << ": " << ABytes.size() << " bytes\n";
+}
+
+void Report(const nyarumi::art::TArtwork& AArt) {
+  std::size_t fewest = 256;
+  std::size_t most = 0;
+  std::size_t rectsLo = SIZE_MAX;
+  std::size_t rectsHi = 0;
+  for (const auto& f : AArt.Frames) {
+    const std::set<std::uint8_t> used(f.Picture.Pixels.begin(), f.Picture.Pixels.end());
+    fewest = std::min(fewest, used.size());
+    most = std::max(most, used.size());
+    rectsLo = std::min(rectsLo, f.Region.Rects().size());
+    rectsHi = std::max(rectsHi, f.Region.Rects().size());
+  }
+  std::cout << "palette entries used per frame: " << fewest << " to " << most << " of "
+            << AArt.Palette.size() << "; rectangles per record: " << rectsLo << " to " << rectsHi
+            << "\n";
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
-  const std::string out = argc > 1 ? argv[1] : "sheet.png";
-  const int scale = 3;
-  const int cols = 11;
-  const int rows = 2;
-  const int cw = FRAME_WIDTH * scale + 4;
-  const int ch = FRAME_HEIGHT * scale + 4;
-  const int W = cols * cw;
-  const int H = rows * ch;
-  std::vector<std::uint8_t> rgb(static_cast<std::size_t>(W) * H * 3, 200);
-  for (std::size_t i = 0; i < RIGHT_FRAME_COUNT; ++i) {
-    TRendered r = RenderFrame(i, false);
-    const int ox = static_cast<int>(i % cols) * cw + 2;
-    const int oy = static_cast<int>(i / cols) * ch + 2;
-    for (int y = 0; y < FRAME_HEIGHT; ++y)
-      for (int x = 0; x < FRAME_WIDTH; ++x) {
-        const auto& px = r.Pixels[y * FRAME_WIDTH + x];
-        bool sil = r.Silhouette[y * FRAME_WIDTH + x];
-        for (int sy = 0; sy < scale; ++sy)
-          for (int sx = 0; sx < scale; ++sx) {
-            std::size_t o = ((oy + y * scale + sy) * W + ox + x * scale + sx) * 3;
-            if (sil) {
-              rgb[o] = (std::uint8_t)std::lround(px.Color.R);
-              rgb[o + 1] = (std::uint8_t)std::lround(px.Color.G);
-              rgb[o + 2] = (std::uint8_t)std::lround(px.Color.B);
-            } else {
-              rgb[o] = rgb[o + 1] = rgb[o + 2] = 255;
-            }
-          }
-      }
-    std::fprintf(stderr, "%zu %d tx %.2f bob %.2f tilt %.3f tail %.2f\n", i, (int)r.Fitted,
-                 r.Pose.Tx, r.Pose.Bob, r.Pose.HeadTilt, r.Pose.TailReach);
+  std::string outDir = "data";
+  std::string sheet;
+  std::string outlines;
+  int scale = 2;
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const bool hasValue = i + 1 < args.size();
+    if (args[i] == "--out" && hasValue) {
+      outDir = args[++i];
+    } else if (args[i] == "--sheet" && hasValue) {
+      sheet = args[++i];
+    } else if (args[i] == "--outlines" && hasValue) {
+      outlines = args[++i];
+    } else if (args[i] == "--scale" && hasValue) {
+      scale = std::stoi(args[++i]);
+    } else {
+      std::cerr << "usage: artgen [--out DIR] [--sheet FILE.png] [--outlines FILE.png] "
+                   "[--scale N]\n";
+      return 2;
+    }
   }
-  auto png = EncodePng(W, H, rgb);
-  std::ofstream(out, std::ios::binary).write((const char*)png.data(), png.size());
+  try {
+    const nyarumi::art::TArtwork art = nyarumi::art::BuildArtwork();
+    WriteFile(outDir + "/TFRMMAIN.bin", nyarumi::art::MainStream(art));
+    WriteFile(outDir + "/TFRMABUT.bin", nyarumi::art::AboutStream());
+    if (!sheet.empty()) {
+      WriteFile(sheet, nyarumi::art::ContactSheet(art, scale, false));
+    }
+    if (!outlines.empty()) {
+      WriteFile(outlines, nyarumi::art::ContactSheet(art, scale, true));
+    }
+    Report(art);
+  } catch (const std::exception& e) {
+    std::cerr << "artgen: " << e.what() << "\n";
+    return 1;
+  }
+  return 0;
 }
