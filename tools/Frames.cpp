@@ -140,7 +140,7 @@ TPose RunPose(std::size_t APicture, int ASlope) {
   p.FarElbow = l.FarElbow;
   p.FarHand = l.FarHand;
   p.Bob = l.Bob;
-  p.Lean = ASlope > 0 ? 0.21 : ASlope < 0 ? -0.06 : 0.14;
+  p.Lean = ASlope > 0 ? 0.22 : ASlope < 0 ? -0.11 : 0.14;
   p.HeadTilt = -p.Lean * 0.3;
   p.HairFlow = ASlope > 0 ? 0.45 : ASlope < 0 ? 1.0 : 0.8;
   p.SkirtFlow = 1;
