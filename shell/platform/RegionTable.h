@@ -2,8 +2,8 @@
 // The region handles of a backend: a table of region values behind the opaque handles of the
 // platform interface. Every backend keeps its regions here and only turns a region into a native
 // outline when SetWindowRgn takes it over, so region semantics are the same on every platform.
-#include "shell/platform/Platform.h"
 #include "shape/Region.h"
+#include "shell/platform/Platform.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -142,7 +142,7 @@ void NullPlatform::AdvanceTime(std::uint32_t AMs) {
     std::function<void()> callback = next->second.Callback;
     callback();
   }
-  FNow = target;
+  FNow = std::max(FNow, target); // a nested advance may already have gone further
 }
 
 void NullPlatform::PaintNow(WindowId AWindow) {

@@ -17,7 +17,9 @@ namespace nyarumi {
 
 namespace {
 
-[[noreturn]] void InvalidValue() { throw EReadError(MSG_INVALID_PROPERTY_VALUE); }
+[[noreturn]] void InvalidValue() {
+  throw EReadError(MSG_INVALID_PROPERTY_VALUE);
+}
 
 template <class T, class F> TPropertySetter On(F AApply) {
   return [AApply](TComponent& ATarget, const TValue& AValue, TLoadContext& AContext) {
@@ -74,9 +76,10 @@ Bits SetOf(const TValue& AValue, const std::pair<const char*, Bits> (&ATable)[N]
   return bits;
 }
 
-constexpr std::pair<const char*, std::uint8_t> kFontStyles[] = {
-    {"fsBold", fsBold}, {"fsItalic", fsItalic}, {"fsUnderline", fsUnderline},
-    {"fsStrikeOut", fsStrikeOut}};
+constexpr std::pair<const char*, std::uint8_t> kFontStyles[] = {{"fsBold", fsBold},
+                                                                {"fsItalic", fsItalic},
+                                                                {"fsUnderline", fsUnderline},
+                                                                {"fsStrikeOut", fsStrikeOut}};
 
 // Font.* for a component whose font AFont gives.
 template <class T, class G> void AddFont(TClassInfo& AInfo, G AFont) {
@@ -94,18 +97,14 @@ template <class T, class G> void AddFont(TClassInfo& AInfo, G AFont) {
     }
     AFont(c).SetCharset(charset);
   });
-  AInfo.Properties["Font.Color"] = On<T>([AFont](T& c, const TValue& v) {
-    AFont(c).SetColor(ColorOf(v));
-  });
-  AInfo.Properties["Font.Height"] = On<T>([AFont](T& c, const TValue& v) {
-    AFont(c).SetHeight(AsInteger(v));
-  });
-  AInfo.Properties["Font.Name"] = On<T>([AFont](T& c, const TValue& v) {
-    AFont(c).SetName(AsString(v));
-  });
-  AInfo.Properties["Font.Style"] = On<T>([AFont](T& c, const TValue& v) {
-    AFont(c).SetStyle(SetOf(v, kFontStyles));
-  });
+  AInfo.Properties["Font.Color"] =
+      On<T>([AFont](T& c, const TValue& v) { AFont(c).SetColor(ColorOf(v)); });
+  AInfo.Properties["Font.Height"] =
+      On<T>([AFont](T& c, const TValue& v) { AFont(c).SetHeight(AsInteger(v)); });
+  AInfo.Properties["Font.Name"] =
+      On<T>([AFont](T& c, const TValue& v) { AFont(c).SetName(AsString(v)); });
+  AInfo.Properties["Font.Style"] =
+      On<T>([AFont](T& c, const TValue& v) { AFont(c).SetStyle(SetOf(v, kFontStyles)); });
 }
 
 void AddEvent(TClassInfo& AInfo, const char* AName, void (*AStore)(TComponent&, TNotifyEvent)) {
@@ -174,9 +173,12 @@ TClassInfo ShapeClass() {
   static constexpr std::pair<const char*, TBrushStyle> brushStyles[] = {
       {"bsSolid", TBrushStyle::bsSolid}, {"bsClear", TBrushStyle::bsClear}};
   static constexpr std::pair<const char*, TPenStyle> penStyles[] = {
-      {"psSolid", TPenStyle::psSolid},           {"psDash", TPenStyle::psDash},
-      {"psDot", TPenStyle::psDot},               {"psDashDot", TPenStyle::psDashDot},
-      {"psDashDotDot", TPenStyle::psDashDotDot}, {"psClear", TPenStyle::psClear},
+      {"psSolid", TPenStyle::psSolid},
+      {"psDash", TPenStyle::psDash},
+      {"psDot", TPenStyle::psDot},
+      {"psDashDot", TPenStyle::psDashDot},
+      {"psDashDotDot", TPenStyle::psDashDotDot},
+      {"psClear", TPenStyle::psClear},
       {"psInsideFrame", TPenStyle::psInsideFrame}};
   info.SubObjects["Brush"] = "TBrush";
   info.SubObjects["Pen"] = "TPen";
@@ -221,7 +223,8 @@ TClassInfo TimerClass() {
     }
     t.SetInterval(static_cast<std::uint32_t>(ms));
   });
-  info.Properties["Enabled"] = On<TTimer>([](TTimer& t, const TValue& v) { t.SetEnabled(AsBool(v)); });
+  info.Properties["Enabled"] =
+      On<TTimer>([](TTimer& t, const TValue& v) { t.SetEnabled(AsBool(v)); });
   AddEvent(info, "OnTimer", [](TComponent& c, TNotifyEvent e) {
     dynamic_cast<TTimer&>(c).SetOnTimer(std::move(e));
   });
@@ -240,8 +243,8 @@ TClassInfo PopupMenuClass() {
     return new TPopupMenu(AOwner);
   };
   AddDesignInfo(info);
-  info.Properties["AutoHotkeys"] = On<TPopupMenu>(
-      [](TPopupMenu& m, const TValue& v) { m.AutoHotkeys = EnumOf(v, kAutoFlags); });
+  info.Properties["AutoHotkeys"] =
+      On<TPopupMenu>([](TPopupMenu& m, const TValue& v) { m.AutoHotkeys = EnumOf(v, kAutoFlags); });
   info.Properties["AutoLineReduction"] = On<TPopupMenu>(
       [](TPopupMenu& m, const TValue& v) { m.AutoLineReduction = EnumOf(v, kAutoFlags); });
   info.Properties["AutoPopup"] =
@@ -292,8 +295,10 @@ TClassInfo MenuItemClass() {
 } // namespace
 
 void AddControlProperties(TClassInfo& AInfo) {
-  AInfo.Properties["Left"] = On<TControl>([](TControl& c, const TValue& v) { c.SetLeft(AsInteger(v)); });
-  AInfo.Properties["Top"] = On<TControl>([](TControl& c, const TValue& v) { c.SetTop(AsInteger(v)); });
+  AInfo.Properties["Left"] =
+      On<TControl>([](TControl& c, const TValue& v) { c.SetLeft(AsInteger(v)); });
+  AInfo.Properties["Top"] =
+      On<TControl>([](TControl& c, const TValue& v) { c.SetTop(AsInteger(v)); });
   AInfo.Properties["Width"] =
       On<TControl>([](TControl& c, const TValue& v) { c.SetWidth(AsInteger(v)); });
   AInfo.Properties["Height"] =
@@ -309,7 +314,8 @@ void AddControlProperties(TClassInfo& AInfo) {
     }
     c.SetCursor(*cursor);
   });
-  AInfo.Properties["Color"] = On<TControl>([](TControl& c, const TValue& v) { c.SetColor(ColorOf(v)); });
+  AInfo.Properties["Color"] =
+      On<TControl>([](TControl& c, const TValue& v) { c.SetColor(ColorOf(v)); });
   AInfo.Properties["ParentColor"] =
       On<TControl>([](TControl& c, const TValue& v) { c.SetParentColor(AsBool(v)); });
   AInfo.Properties["ParentFont"] =
@@ -349,7 +355,8 @@ void AddFormProperties(TClassInfo& AInfo) {
       On<TForm>([](TForm& f, const TValue& v) { f.SetClientWidth(AsInteger(v)); });
   AInfo.Properties["ClientHeight"] =
       On<TForm>([](TForm& f, const TValue& v) { f.SetClientHeight(AsInteger(v)); });
-  AInfo.Properties["Caption"] = On<TForm>([](TForm& f, const TValue& v) { f.SetCaption(AsString(v)); });
+  AInfo.Properties["Caption"] =
+      On<TForm>([](TForm& f, const TValue& v) { f.SetCaption(AsString(v)); });
   AInfo.Properties["BorderStyle"] =
       On<TForm>([](TForm& f, const TValue& v) { f.SetBorderStyle(EnumOf(v, borderStyles)); });
   AInfo.Properties["BorderIcons"] =
@@ -372,12 +379,10 @@ void AddFormProperties(TClassInfo& AInfo) {
       form->SetPopupMenu(menu);
     });
   };
-  AddEvent(AInfo, "OnCreate", [](TComponent& c, TNotifyEvent e) {
-    dynamic_cast<TForm&>(c).OnCreate = std::move(e);
-  });
-  AddEvent(AInfo, "OnDestroy", [](TComponent& c, TNotifyEvent e) {
-    dynamic_cast<TForm&>(c).OnDestroy = std::move(e);
-  });
+  AddEvent(AInfo, "OnCreate",
+           [](TComponent& c, TNotifyEvent e) { dynamic_cast<TForm&>(c).OnCreate = std::move(e); });
+  AddEvent(AInfo, "OnDestroy",
+           [](TComponent& c, TNotifyEvent e) { dynamic_cast<TForm&>(c).OnDestroy = std::move(e); });
   // Layout records of the design tool: OnCreate always runs after loading, and the layout is
   // used at the pixel sizes it was made for.
   for (const char* name : {"OldCreateOrder", "Scaled"}) {

@@ -1,3 +1,0 @@
-#include "shell/window/Form.h"
-#include <gtest/gtest.h>
-TEST(Build, Links) { SUCCEED(); }
