@@ -2,7 +2,13 @@
 // The character's constants and its four state fields, with the tests and updates the engine
 // applies to them. A pose code packs frame number (bits 0-3), slope (0x10 always, plus 0x20 up
 // or 0x40 down), facing (0x80 = left) and activity (0x100 standing, 0x200 running).
+#include <climits>
 #include <cstdint>
+
+// glibc's <limits.h> defines CHAR_WIDTH (the bits of a char) as 8 under _GNU_SOURCE, which g++
+// always sets; any file that saw <memory> or <climits> first would otherwise read her width as 8.
+// Including it here first and dropping the macro keeps the name ours, whatever comes later.
+#undef CHAR_WIDTH
 
 namespace nyarumi {
 
