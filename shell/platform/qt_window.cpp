@@ -126,7 +126,7 @@ void QtWindow::UpdateNow() {
   }
 }
 
-void QtWindow::SetRegion(std::optional<TRegionValue> ARegion) {
+void QtWindow::SetRegion(std::optional<TRegion> ARegion) {
   FRegion = std::move(ARegion);
   if (!FRegion) {
     clearMask();
@@ -137,7 +137,7 @@ void QtWindow::SetRegion(std::optional<TRegionValue> ARegion) {
 }
 
 bool QtWindow::RegionContains(TPoint APos) const {
-  return !FRegion || nyarumi::RegionContains(*FRegion, APos);
+  return !FRegion || FRegion->Contains(APos.X, APos.Y);
 }
 
 void QtWindow::Notify(const std::function<void(WindowEvents&)>& ACall) {

@@ -36,7 +36,7 @@ public:
 
   // Installs a region as the window's outline and input shape; nullopt restores the full
   // rectangle. An empty region leaves nothing visible or clickable.
-  void SetRegion(std::optional<TRegionValue> ARegion);
+  void SetRegion(std::optional<TRegion> ARegion);
   bool RegionContains(TPoint APos) const;
   bool HasRegion() const { return FRegion.has_value(); }
 
@@ -67,7 +67,7 @@ private:
   unsigned long FStatesOn = 0; // the X window the skip states were last put on
   int FCallbackDepth = 0;
   QRegion FDirty;
-  std::optional<TRegionValue> FRegion;
+  std::optional<TRegion> FRegion;
   QPoint FExpectedOuter;
 };
 
