@@ -209,6 +209,9 @@ TRect QtPlatform::FrameExtents(WindowId AWindow) {
 
 void QtPlatform::SetWindowVisible(WindowId AWindow, bool AVisible) {
   if (QtWindow* W = Widget(AWindow)) {
+    if (!AVisible) {
+      W->SyncFramePosition(); // shown again, it goes back exactly there
+    }
     W->setVisible(AVisible);
   }
 }

@@ -91,8 +91,11 @@ void QtWindow::SetGeometry(TPoint AOuterTopLeft, std::int32_t AClientWidth,
     setFixedSize(Size); // neither the user nor the desktop resizes these windows
   }
   FExpectedOuter = QPoint(AOuterTopLeft.X, AOuterTopLeft.Y);
-  if (frameGeometry().topLeft() != FExpectedOuter) {
-    move(FExpectedOuter);
+  // Place the client area by the frame last seen: a hidden window's frame position is not
+  // known to Qt, and the desktop would put the frame or the client there depending on timing.
+  const QPoint Client = FExpectedOuter + QPoint(FMargins.left(), FMargins.top());
+  if (geometry().topLeft() != Client) {
+    setGeometry(QRect(Client, Size)); // the client area's, unlike move()
   }
 }
 
@@ -220,7 +223,24 @@ void QtWindow::closeEvent(QCloseEvent* AEvent) {
   Notify([](WindowEvents& E) { E.CloseRequest(); });
 }
 
+void QtWindow::SyncFramePosition() {
+  const QWindow* W = windowHandle();
+  if (W == nullptr || !isVisible()) {
+    return;
+  }
+  FMargins = W->frameMargins();
+  if (W->framePosition() == FExpectedOuter) {
+    return;
+  }
+  FExpectedOuter = W->framePosition();
+  const TPoint P{FExpectedOuter.x(), FExpectedOuter.y()};
+  Notify([&](WindowEvents& E) { E.Moved(P); });
+}
+
 void QtWindow::moveEvent(QMoveEvent*) {
+  if (const QWindow* W = windowHandle(); W != nullptr && isVisible()) {
+    FMargins = W->frameMargins();
+  }
   const QPoint Outer = frameGeometry().topLeft();
   if (Outer == FExpectedOuter) {
     return; // our own move arriving back, not the user's

@@ -29,6 +29,9 @@ public:
   bool InCallback() const { return FCallbackDepth > 0; }
 
   void SetGeometry(TPoint AOuterTopLeft, std::int32_t AClientWidth, std::int32_t AClientHeight);
+  // Reports the frame's position as Moved when it is not where we put it: the frame extents
+  // often arrive after the window was placed, without any move event.
+  void SyncFramePosition();
   void SetStayOnTop(bool AStayOnTop);
   void SetSkipTaskbar(bool ASkip);
   void Invalidate(std::optional<TRect> AArea);
@@ -69,6 +72,7 @@ private:
   QRegion FDirty;
   std::optional<TRegion> FRegion;
   QPoint FExpectedOuter;
+  QMargins FMargins; // the frame around the client area, as last seen while shown
 };
 
 } // namespace nyarumi::qt
