@@ -73,10 +73,10 @@ TArtwork BuildArtwork() {
   TArtwork art;
   art.Palette = BuildPalette(colors);
   for (std::size_t i = 0; i < RIGHT_FRAME_COUNT; ++i) {
-    const TFrameSpec& spec = RightFrames()[i];
+    const TFrameEntry& entry = RightFrames()[i];
     const TRendered& r = rendered[i];
     TFrameArt right;
-    right.Name = std::string(spec.Name);
+    right.Name = std::string(entry.Name);
     right.Picture.Width = FRAME_WIDTH;
     right.Picture.Height = FRAME_HEIGHT;
     right.Picture.Palette = art.Palette;
@@ -86,11 +86,11 @@ TArtwork BuildArtwork() {
           r.Silhouette[p] != 0 ? NearestIndex(art.Palette, r.Pixels[p].Color) : BACKGROUND_INDEX;
     }
     right.Region = SilhouetteRegion(right.Picture, BACKGROUND_INDEX);
-    CheckBounds(right, spec.RecordBounds);
+    CheckBounds(right, entry.RecordBounds);
     right.Record = right.Region.ToRecord();
 
     TFrameArt left;
-    left.Name = MirrorName(spec.Name);
+    left.Name = MirrorName(entry.Name);
     left.Picture = MirrorPicture(right.Picture);
     const auto mirrored = right.Region.MirrorX(RECORD_MIRROR_WIDTH);
     if (!mirrored) {
@@ -101,7 +101,7 @@ TArtwork BuildArtwork() {
     if (SilhouetteRegion(left.Picture, BACKGROUND_INDEX) != left.Region) {
       throw Exception("the mirrored picture and record of " + left.Name + " disagree");
     }
-    const TRect& b = spec.RecordBounds;
+    const TRect& b = entry.RecordBounds;
     CheckBounds(left,
                 {RECORD_MIRROR_WIDTH - b.Right, b.Top, RECORD_MIRROR_WIDTH - b.Left, b.Bottom});
     left.Record = left.Region.ToRecord();

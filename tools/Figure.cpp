@@ -140,6 +140,17 @@ private:
     m.Add(H(SmoothClosed(moved)));
     const TVec top = H({40, 34});
     FCanvas.Part(m, Shade(HairShader(top.Y, 66), 0.12), C().HairLine, LINE);
+    TMask strands = Mask();
+    for (const auto& line : std::vector<std::vector<TVec>>{{{19, 60}, {18.5, 74}, {21, 86}},
+                                                           {{24, 66}, {25, 78}, {28, 89}}}) {
+      std::vector<TVec> moved2;
+      for (const TVec& q : line) {
+        moved2.push_back(H(Flow(q, 58, 0.16)));
+      }
+      AddStroke(strands, SmoothOpen(moved2, 4), 0.4, 0.2);
+    }
+    strands.Keep(m);
+    FCanvas.Paint(strands, C().HairDeep);
   }
 
   // A shader darkened a little, for parts that lie behind others.
@@ -155,11 +166,12 @@ private:
     // Down and back from under the skirt, then a long sweep up that curls at the tip.
     const std::vector<TVec> ctrl{base,
                                  base + TVec{-4.5, 4.5},
-                                 base + TVec{-r * 0.5, 6.5 - 2.5 * k},
-                                 base + TVec{-r * 0.85, 3.0 - 4 * k + p.TailSway * 0.5},
-                                 base + TVec{-r, -6 * k + p.TailSway},
-                                 base + TVec{-r + 0.5 + 1.5 * k, -14 * k - 2 + p.TailSway},
-                                 base + TVec{-r + 3.5 + 3.5 * k, -19 * k - 4 + p.TailSway * 0.6}};
+                                 base + TVec{-r * 0.5, 6 - 2 * k},
+                                 base + TVec{-r * 0.85, 2.5 - 4 * k + p.TailSway * 0.5},
+                                 base + TVec{-r, -5 * k + p.TailSway},
+                                 base + TVec{-r + 1 + k, -12 * k - 1 + p.TailSway},
+                                 base + TVec{-r + 4 + 2.5 * k, -17 * k - 2 + p.TailSway * 0.7},
+                                 base + TVec{-r + 7.5 + 3 * k, -16.5 * k - 0.5 + p.TailSway * 0.5}};
     const std::vector<TVec> path = SmoothOpen(ctrl, 6);
     auto radius = [](double t) {
       return 2.0 + 0.6 * std::sin(std::numbers::pi * std::min(1.0, t * 1.1)) - 0.3 * t;
@@ -189,12 +201,12 @@ private:
         tail,
         [=](double, double y) { return Mix(c.Hair, c.HairShade, Smooth(top, top + 22, y) * 0.7); },
         c.HairLine, LINE);
-    for (double s : {0.4, 0.56, 0.71}) {
+    for (double s : {0.44, 0.62}) {
       TMask stripe = band(s - 0.035, s + 0.035, 1.5);
       stripe.Keep(tail);
       FCanvas.Paint(stripe, c.HairDeep);
     }
-    TMask tip = band(0.88, 1.0, 1.5);
+    TMask tip = band(0.9, 1.0, 1.5);
     tip.Keep(tail);
     FCanvas.Paint(tip, c.Cream);
   }
@@ -299,7 +311,6 @@ private:
     const TColors& c = C();
     const double flow = p.SkirtFlow;
     // Petticoat lace peeking under the hem.
-    const std::vector<TVec> hemBack{{22 - 3 * flow, 121.5 - 2.5 * flow}};
     TMask lace = Mask();
     lace.Add(U(SmoothClosed({{29, 108},
                              {47, 108},
@@ -387,7 +398,7 @@ private:
     bow.Add(U(SmoothClosed({{43.6, 91.2}, {45.6, 95.4}, {46.6, 94.4}, {44.6, 91.0}})));
     FCanvas.Part(
         bow,
-        [=](double x, double y) {
+        [=, this](double x, double y) {
           return Mix(c.Ribbon, c.RibbonShade, Smooth(89.5, 93.5, FUpperInverseY(x, y)) * 0.6);
         },
         c.RibbonShade, 0.6);
@@ -401,7 +412,6 @@ private:
                      Smooth(0.2, 1.8, Length(TVec{x, y} - (bc + TVec{-0.5, -0.6}))));
         },
         c.GoldShade, 0.5);
-    (void)hemBack;
   }
 
   // The y a point would have in upper-body coordinates (undoing bob and lean), for shading.
@@ -431,13 +441,13 @@ private:
     const TVec base = H({AFront ? 54.0 : 26.0, 40});
     FCanvas.Part(
         ear,
-        [=](double x, double y) {
+        [=](double, double y) {
           return Mix(c.HairLight, c.Hair, Smooth(base.Y - 16, base.Y - 4, y));
         },
         c.HairLine, LINE);
     TMask in = Mask();
     in.Add(H(SmoothClosed(inner, 6)));
-    FCanvas.Paint(in, [=](double x, double y) {
+    FCanvas.Paint(in, [=](double, double y) {
       return Mix(c.EarInnerDeep, c.EarInner, Smooth(base.Y - 4, base.Y - 14, y));
     });
     // A tuft of fur at the inner base.
@@ -482,12 +492,15 @@ private:
     // Upper lash line with a small flick at the outer corner.
     TMask lash = Mask();
     std::vector<TVec> arc;
+    // From the inner corner to the outer one, thickening outwards; the near eye's outer
+    // corner is on the left.
+    const double side = ANear ? -1.0 : 1.0;
     for (int i = 0; i <= 10; ++i) {
-      const double a = std::numbers::pi * (1.08 + 0.84 * i / 10.0);
+      const double a = std::numbers::pi * (1.5 - side * (0.42 - 0.84 * i / 10.0));
       arc.push_back(H(ACentre + TVec{ARx * 1.04 * std::cos(a), ARy * 0.98 * std::sin(a) + 0.2}));
     }
-    AddStroke(lash, arc, 0.75, 1.05);
-    AddStroke(lash, {arc.back(), H(ACentre + TVec{ARx + 1.6, -ARy * 0.55})}, 0.8, 0.35);
+    AddStroke(lash, arc, 0.6, 1.05);
+    AddStroke(lash, {arc.back(), H(ACentre + TVec{side * (ARx + 1.5), -ARy * 0.5})}, 0.8, 0.35);
     FCanvas.Paint(lash, c.EyeLine);
     TMask lower = Mask();
     AddStroke(
@@ -581,6 +594,14 @@ private:
                                 Flow({21, 64}, 60, 0.25), Flow({20.8, 53}, 60, 0.25)},
                                6)));
     FCanvas.Part(farLock, HairShader(top.Y, 56), c.HairLine, LINE);
+    TMask farStrands = Mask();
+    AddStroke(farStrands,
+              SmoothOpen({H(Flow({26, 58}, 60, 0.25)), H(Flow({25.8, 70}, 60, 0.25)),
+                          H(Flow({24.6, 82}, 60, 0.25))},
+                         4),
+              0.4, 0.2);
+    farStrands.Keep(farLock);
+    FCanvas.Paint(farStrands, c.HairShade);
     TMask bangs = Mask();
     bangs.Add(H(BangsOutline()));
     FCanvas.Part(bangs, HairShader(top.Y, 30), c.HairLine, LINE);
@@ -621,6 +642,14 @@ private:
     }
     nearLock.Add(H(SmoothClosed(lock, 6)));
     FCanvas.Part(nearLock, HairShader(top.Y, 54), c.HairLine, LINE);
+    TMask nearStrand = Mask();
+    AddStroke(nearStrand,
+              SmoothOpen({H(lock[0] + TVec{2.6, 6}), H(Lerp(lock[2], lock[6], 0.5)),
+                          H(Lerp(lock[3], lock[5], 0.45))},
+                         4),
+              0.35, 0.2);
+    nearStrand.Keep(nearLock);
+    FCanvas.Paint(nearStrand, c.HairShade);
   }
 
   // The fringe: round on top, five pointed strands over the forehead.

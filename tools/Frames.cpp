@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::int32_t RECORD_BOTTOM = 168;
 
-constexpr std::array<TFrameSpec, RIGHT_FRAME_COUNT> FRAMES{{
+constexpr std::array<TFrameEntry, RIGHT_FRAME_COUNT> FRAMES{{
     {"TATI1b", {8, 40, 70, RECORD_BOTTOM}},    {"TATI2b", {8, 40, 69, RECORD_BOTTOM}},
     {"TATI3b", {8, 40, 70, RECORD_BOTTOM}},    {"TATI4b", {8, 40, 69, RECORD_BOTTOM}},
     {"HASIRI0b", {8, 40, 73, RECORD_BOTTOM}},  {"HASIRI1b", {8, 39, 72, RECORD_BOTTOM}},
@@ -140,7 +140,7 @@ TPose RunPose(std::size_t APicture, int ASlope) {
   p.FarElbow = l.FarElbow;
   p.FarHand = l.FarHand;
   p.Bob = l.Bob;
-  p.Lean = ASlope > 0 ? 0.21 : ASlope < 0 ? -0.06 : 0.14;
+  p.Lean = ASlope > 0 ? 0.22 : ASlope < 0 ? -0.11 : 0.14;
   p.HeadTilt = -p.Lean * 0.3;
   p.HairFlow = ASlope > 0 ? 0.45 : ASlope < 0 ? 1.0 : 0.8;
   p.SkirtFlow = 1;
@@ -153,7 +153,7 @@ TPose RunPose(std::size_t APicture, int ASlope) {
 
 } // namespace
 
-const std::array<TFrameSpec, RIGHT_FRAME_COUNT>& RightFrames() {
+const std::array<TFrameEntry, RIGHT_FRAME_COUNT>& RightFrames() {
   return FRAMES;
 }
 
@@ -167,8 +167,8 @@ std::string MirrorName(std::string_view ARightName) {
   return name;
 }
 
-TRect PictureBox(const TFrameSpec& ASpec) {
-  const TRect& r = ASpec.RecordBounds;
+TRect PictureBox(const TFrameEntry& AEntry) {
+  const TRect& r = AEntry.RecordBounds;
   return {r.Left - RECORD_DX, r.Top - RECORD_DY, r.Right - RECORD_DX, r.Bottom - RECORD_DY};
 }
 
@@ -196,8 +196,8 @@ struct TKnob {
 } // namespace
 
 TRendered RenderFrame(std::size_t AIndex, bool AStrict) {
-  const TFrameSpec& spec = FRAMES.at(AIndex);
-  const TRect box = PictureBox(spec);
+  const TFrameEntry& entry = FRAMES.at(AIndex);
+  const TRect box = PictureBox(entry);
   TRendered out;
   out.Pose = BasePose(AIndex);
   TPose& p = out.Pose;
@@ -215,7 +215,7 @@ TRendered RenderFrame(std::size_t AIndex, bool AStrict) {
     DrawNyarumi(canvas, p);
     double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     if (!canvas.Extent(x0, y0, x1, y1)) {
-      throw Exception("empty frame " + std::string(spec.Name));
+      throw Exception("empty frame " + std::string(entry.Name));
     }
     const double eRight = (box.Right + OVERSHOOT) - x1;
     const double eTop = (box.Top - OVERSHOOT) - y0;
@@ -232,14 +232,14 @@ TRendered RenderFrame(std::size_t AIndex, bool AStrict) {
       return out;
     }
     if (!grounded) {
-      throw Exception("no foot on the ground in " + std::string(spec.Name));
+      throw Exception("no foot on the ground in " + std::string(entry.Name));
     }
     *right.Value += eRight / right.Gain;
     *top.Value += eTop / top.Gain;
     *left.Value += eLeft / left.Gain;
   }
   if (AStrict) {
-    throw Exception("the pose of " + std::string(spec.Name) + " does not fit its box");
+    throw Exception("the pose of " + std::string(entry.Name) + " does not fit its box");
   }
   TCanvas canvas(FRAME_WIDTH, FRAME_HEIGHT);
   DrawNyarumi(canvas, p);

@@ -23,19 +23,19 @@ inline constexpr std::int32_t RECORD_MIRROR_WIDTH = 94;
 // Pixels covered less than this stay background: faint fringes are not part of her outline.
 inline constexpr float SILHOUETTE_ALPHA = 0.3f;
 
-struct TFrameSpec {
+struct TFrameEntry {
   std::string_view Name; // right-facing name, e.g. "HASIRI2bU"
   TRect RecordBounds;    // bounding box of the region record
 };
 
 // TATI1b–TATI4b, then HASIRI0b–5b level, up (U), down (D).
-const std::array<TFrameSpec, RIGHT_FRAME_COUNT>& RightFrames();
+const std::array<TFrameEntry, RIGHT_FRAME_COUNT>& RightFrames();
 
 // The left-facing name of a right-facing one: the facing letter b becomes d.
 std::string MirrorName(std::string_view ARightName);
 
 // The frame's box in picture pixels.
-TRect PictureBox(const TFrameSpec& ASpec);
+TRect PictureBox(const TFrameEntry& AEntry);
 
 // Unfitted pose of frame AIndex of RightFrames().
 TPose BasePose(std::size_t AIndex);
