@@ -5,7 +5,9 @@
 #include "shell/platform/qt_window.h"
 #include "shell/platform/qt_xcb.h"
 
-#include <QActionGroup>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>
@@ -18,6 +20,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyleFactory>
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
@@ -482,9 +485,28 @@ TRgb QtPlatform::SystemColor(int AIndex) {
 
 // --- Modal user interface
 
+namespace {
+QIcon RadioBullet(const QColor& AColor) {
+  QPixmap Bullet(16, 16);
+  Bullet.fill(Qt::transparent);
+  QPainter Painter(&Bullet);
+  Painter.setRenderHint(QPainter::Antialiasing);
+  Painter.setPen(Qt::NoPen);
+  Painter.setBrush(AColor);
+  Painter.drawEllipse(QRectF(5, 5, 6, 6));
+  return QIcon(Bullet);
+}
+} // namespace
+
 int QtPlatform::PopupMenu(TPoint AScreenPos, std::span<const TMenuEntry> AEntries) {
   QMenu Menu;
   Menu.setSeparatorsCollapsible(false); // leading and trailing separators are part of the look
+  if (!FMenuStyle) {
+    FMenuStyle.reset(QStyleFactory::create(QStringLiteral("Windows")));
+  }
+  if (FMenuStyle) {
+    Menu.setStyle(FMenuStyle.get());
+  }
   for (std::size_t I = 0; I < AEntries.size(); ++I) {
     const TMenuEntry& E = AEntries[I];
     if (E.Separator) {
@@ -498,15 +520,12 @@ int QtPlatform::PopupMenu(TPoint AScreenPos, std::span<const TMenuEntry> AEntrie
     QAction* A = Menu.addAction(Caption);
     A->setData(static_cast<int>(I));
     A->setEnabled(E.Enabled);
-    if (E.Checked) {
+    if (E.Checked && E.RadioCheck) {
+      // The classic style draws every check as a tick, so a radio check is a bullet icon.
+      A->setIcon(RadioBullet(Menu.palette().color(QPalette::Text)));
+    } else if (E.Checked) {
       A->setCheckable(true);
       A->setChecked(true);
-      if (E.RadioCheck) {
-        // The style draws a bullet for a member of an exclusive group.
-        auto* Group = new QActionGroup(&Menu);
-        Group->setExclusive(true);
-        Group->addAction(A);
-      }
     }
     if (E.Default) {
       Menu.setDefaultAction(A);

@@ -17,6 +17,8 @@
 #include "shell/platform/RegionTable.h"
 #include "shell/platform/qt_canvas.h"
 
+#include <QStyle>
+
 #include <exception>
 #include <map>
 #include <memory>
@@ -123,6 +125,9 @@ private:
   std::map<TimerId, std::unique_ptr<Timer>> FTimers;
   std::uintptr_t FNextHandle = 1;
   std::exception_ptr FPending;
+  // Popup menus use the classic style: it draws every separator, the leading and trailing ones
+  // included, as an etched line of its own height.
+  std::unique_ptr<QStyle> FMenuStyle;
   bool FQuitRequested = false;
 };
 

@@ -245,6 +245,15 @@ void QtWindow::moveEvent(QMoveEvent*) {
   if (Outer == FExpectedOuter) {
     return; // our own move arriving back, not the user's
   }
+  if (windowFlags().testFlag(Qt::FramelessWindowHint)) {
+    // Without a caption nobody but the program moves such a window. Another position is the
+    // window manager's own placement at mapping or the late echo of an earlier of two quick
+    // moves: put the window back where the window layer wants it instead of adopting it.
+    if (isVisible()) {
+      move(FExpectedOuter);
+    }
+    return;
+  }
   FExpectedOuter = Outer;
   const TPoint P{Outer.x(), Outer.y()};
   Notify([&](WindowEvents& E) { E.Moved(P); });

@@ -292,7 +292,7 @@ TEST_F(QtPlatformTest, PopupMenuShowsSeparatorsRadioCheckDefaultAndShortCutsAndR
       {"-", "", true},
   };
   QStringList Seen;
-  bool RadioChecked = false, DefaultBold = false;
+  bool RadioChecked = false, DefaultBold = false, SeparatorsDrawn = false;
   QTimer::singleShot(50, [&] {
     auto* Menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     if (Menu == nullptr) {
@@ -303,8 +303,11 @@ TEST_F(QtPlatformTest, PopupMenuShowsSeparatorsRadioCheckDefaultAndShortCutsAndR
       Seen << (A->isSeparator() ? QStringLiteral("-") : A->text());
     }
     const QAction* OnTop = Menu->actions().at(1);
-    RadioChecked = OnTop->isChecked() && OnTop->actionGroup() != nullptr &&
-                   OnTop->actionGroup()->isExclusive();
+    // A radio check is drawn as a bullet icon, never as the style's tick.
+    RadioChecked = !OnTop->icon().isNull() && !OnTop->isCheckable();
+    // Leading and trailing separators take room of their own, not a line hidden in the frame.
+    SeparatorsDrawn = Menu->actionGeometry(Menu->actions().first()).height() >= 5 &&
+                      Menu->actionGeometry(Menu->actions().last()).height() >= 5;
     DefaultBold = Menu->defaultAction() == Menu->actions().at(3);
     // Choosing by keyboard, as a user would: highlight the item and press Return.
     Menu->setActiveAction(Menu->actions().at(4));
@@ -316,6 +319,7 @@ TEST_F(QtPlatformTest, PopupMenuShowsSeparatorsRadioCheckDefaultAndShortCutsAndR
                                "おわります・・・\tCtrl+Q", "-"}));
   EXPECT_TRUE(RadioChecked);
   EXPECT_TRUE(DefaultBold);
+  EXPECT_TRUE(SeparatorsDrawn);
 
   QTimer::singleShot(50, [] {
     if (QWidget* Menu = QApplication::activePopupWidget()) {
