@@ -111,6 +111,14 @@ TEST_P(FormRgnFailTest, EachFailedStepRaisesItsMessageAndLeaksNothing) {
   EXPECT_EQ(WindowRegion()->Bounds(), c.HeldBounds);
 }
 
+// Named and printed by the failing step, so the test list is the same from one build to the next.
+std::string FailCaseName(const ::testing::TestParamInfo<FailCase>& AInfo) {
+  static constexpr const char* Names[] = {"ExtCreateRegion", "GetRgnBox",  "OffsetRgn",
+                                          "CreateRectRgn",   "CombineRgn", "SetWindowRgn"};
+  return Names[AInfo.index];
+}
+void PrintTo(const FailCase& ACase, std::ostream* AOut) { *AOut << ACase.Message; }
+
 INSTANTIATE_TEST_SUITE_P(
     Steps, FormRgnFailTest,
     ::testing::Values(
@@ -119,7 +127,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailCase{NullOp::OffsetRgn, false, MSG_OFFSETRGN_FAILED, {8, 40, 70, 168}},
         FailCase{NullOp::CreateRectRgn, true, MSG_CREATERECTRGN_FAILED, {5, 18, 67, 146}},
         FailCase{NullOp::CombineRgn, true, MSG_COMBINERGN_FAILED, {5, 18, 67, 146}},
-        FailCase{NullOp::SetWindowRgn, true, MSG_SETWINDOWRGN_FAILED, {5, 18, 67, 146}}));
+        FailCase{NullOp::SetWindowRgn, true, MSG_SETWINDOWRGN_FAILED, {5, 18, 67, 146}}),
+    FailCaseName);
 
 TEST_F(FormRgnTest, AMoveBeyondThirtyTwoBitsFailsAsAMoveInsteadOfOverflowing) {
   const TRegion far = TRegion::FromRects({{-2147483000, 0, -2147482000, 10}});
