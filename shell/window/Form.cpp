@@ -1,0 +1,364 @@
+#include "shell/window/Form.h"
+
+#include "common/Errors.h"
+#include "shell/window/Application.h"
+#include "shell/window/Menu.h"
+
+#include <algorithm>
+
+namespace nyarumi {
+
+// What the native window tells the form, kept apart from the control's own notifications.
+class TForm::TEvents final : public WindowEvents {
+public:
+  explicit TEvents(TForm& AForm) : FForm(AForm) {}
+  void Paint(Canvas& ACanvas, const TRect& /*ADirty*/) override { FForm.Paint(ACanvas); }
+  void MouseMove(TShiftState AShift, TPoint APos) override { FForm.WindowMouseMove(AShift, APos); }
+  void MouseLeave() override { FForm.WindowMouseLeave(); }
+  void MouseDown(TMouseButton AButton, TShiftState AShift, TPoint APos) override {
+    FForm.WindowMouseDown(AButton, AShift, APos);
+  }
+  void MouseUp(TMouseButton AButton, TShiftState AShift, TPoint APos) override {
+    FForm.WindowMouseUp(AButton, AShift, APos);
+  }
+  bool KeyDown(TShortCut AShortCut) override { return FForm.IsShortCut(AShortCut); }
+  void CloseRequest() override {
+    TForm& form = FForm;
+    DispatchEvent([&form] { form.Close(); });
+  }
+  void Moved(TPoint AOuterTopLeft) override { FForm.WindowMoved(AOuterTopLeft); }
+
+private:
+  TForm& FForm;
+};
+
+TForm::TForm(TComponent* AOwner) : TControl(AOwner), FEvents(std::make_unique<TEvents>(*this)) {
+  FVisible = false;
+  if (TApplication* app = CurrentApplication()) {
+    app->AddForm(this);
+  }
+}
+
+TForm::~TForm() {
+  if (OnDestroy) {
+    DispatchEvent([this] { OnDestroy(this); });
+  }
+  // The controls outlive this body (the owner destroys them afterwards): cut them loose now.
+  for (TControl* c : FControls) {
+    c->DestroyHandle();
+    c->FParent = nullptr;
+  }
+  FControls.clear();
+  if (FHandle != WindowId::None) {
+    CurrentPlatform().DestroyNativeWindow(FHandle);
+    FHandle = WindowId::None;
+  }
+  if (TApplication* app = CurrentApplication()) {
+    app->RemoveForm(this);
+  }
+}
+
+void TForm::SetCaption(std::string ACaption) {
+  FCaption = std::move(ACaption);
+  if (HandleAllocated()) {
+    CurrentPlatform().SetWindowCaption(FHandle, FCaption);
+  }
+}
+
+void TForm::SetBorderStyle(TFormBorderStyle AStyle) {
+  if (AStyle == FBorderStyle) {
+    return;
+  }
+  FBorderStyle = AStyle;
+  if (HandleAllocated()) {
+    // The frame is fixed when the native window is made: make it again.
+    for (TControl* c : FControls) {
+      c->DestroyHandle();
+    }
+    CurrentPlatform().DestroyNativeWindow(FHandle);
+    FHandle = WindowId::None;
+    Handle();
+    if (Visible()) {
+      CurrentPlatform().SetWindowVisible(FHandle, true);
+    }
+  }
+}
+
+void TForm::SetFormStyle(TFormStyle AStyle) {
+  FFormStyle = AStyle;
+  if (HandleAllocated()) {
+    CurrentPlatform().SetStayOnTop(FHandle, AStyle == TFormStyle::fsStayOnTop);
+  }
+}
+
+void TForm::SetPopupMenu(TPopupMenu* AMenu) {
+  FPopupMenu = AMenu;
+}
+
+void TForm::SyncOuterSize() {
+  FWidth = FClientWidth + FExtents.Left + FExtents.Right;
+  FHeight = FClientHeight + FExtents.Top + FExtents.Bottom;
+}
+
+void TForm::ApplyGeometry() {
+  if (HandleAllocated()) {
+    CurrentPlatform().SetWindowGeometry(FHandle, {FLeft, FTop}, FClientWidth, FClientHeight);
+  }
+}
+
+void TForm::SetClientWidth(std::int32_t AValue) {
+  FClientWidth = std::max(AValue, 0);
+  SyncOuterSize();
+  ApplyGeometry();
+}
+
+void TForm::SetClientHeight(std::int32_t AValue) {
+  FClientHeight = std::max(AValue, 0);
+  SyncOuterSize();
+  ApplyGeometry();
+}
+
+void TForm::SetBounds(std::int32_t ALeft, std::int32_t ATop, std::int32_t AWidth,
+                      std::int32_t AHeight) {
+  FLeft = ALeft;
+  FTop = ATop;
+  FClientWidth = std::max(AWidth - FExtents.Left - FExtents.Right, 0);
+  FClientHeight = std::max(AHeight - FExtents.Top - FExtents.Bottom, 0);
+  SyncOuterSize();
+  ApplyGeometry();
+}
+
+void TForm::DoCreate() {
+  if (OnCreate) {
+    DispatchEvent([this] { OnCreate(this); });
+  }
+}
+
+WindowId TForm::Handle() {
+  if (FHandle != WindowId::None) {
+    return FHandle;
+  }
+  Platform& platform = CurrentPlatform();
+  TWindowParams params;
+  params.Border =
+      FBorderStyle == TFormBorderStyle::bsNone ? TWindowBorder::None : TWindowBorder::ToolWindow;
+  params.Caption = FCaption;
+  params.OuterTopLeft = {FLeft, FTop};
+  params.ClientWidth = FClientWidth;
+  params.ClientHeight = FClientHeight;
+  params.Background = ColorToRgb(EffectiveColor()).value_or(TRgb{255, 255, 255});
+  params.StayOnTop = FFormStyle == TFormStyle::fsStayOnTop;
+  // Only the main form may have a taskbar entry, and only while the application wants one.
+  const TApplication* app = CurrentApplication();
+  params.SkipTaskbar = app == nullptr || app->MainForm() != this || !app->ShowTaskbarButton();
+  const WindowId id = platform.CreateNativeWindow(params, *FEvents);
+  if (id == WindowId::None) {
+    throw Exception("ウィンドウを作成できません");
+  }
+  FHandle = id;
+  FExtents = platform.FrameExtents(FHandle);
+  SyncOuterSize();
+  UpdateCursor();
+  for (TControl* c : std::vector<TControl*>(FControls)) {
+    c->CreateHandle(FHandle);
+  }
+  return FHandle;
+}
+
+void TForm::Update() {
+  if (HandleAllocated()) {
+    CurrentPlatform().UpdateWindow(FHandle);
+  }
+}
+
+void TForm::InvalidateArea(const TRect& AArea) {
+  if (HandleAllocated()) {
+    CurrentPlatform().InvalidateWindow(FHandle, AArea);
+  }
+}
+
+void TForm::Invalidate() {
+  if (HandleAllocated()) {
+    CurrentPlatform().InvalidateWindow(FHandle, std::nullopt);
+  }
+}
+
+void TForm::Close() {
+  TCloseAction action = TCloseAction::caHide;
+  if (OnClose) {
+    OnClose(this, action);
+  }
+  if (action == TCloseAction::caNone) {
+    return;
+  }
+  TApplication* app = CurrentApplication();
+  if (app != nullptr && app->MainForm() == this) {
+    app->Terminate();
+  } else {
+    Hide();
+  }
+}
+
+void TForm::Centre() {
+  const TRect desktop = CurrentPlatform().VirtualScreenRect();
+  FLeft = std::max((desktop.Width() - FWidth) / 2, 0);
+  FTop = std::max((desktop.Height() - FHeight) / 2, 0);
+}
+
+void TForm::VisibleChanged() {
+  try {
+    if (Visible()) {
+      Handle();
+      if (!FShownOnce) {
+        FShownOnce = true;
+        if (FPosition == TPosition::poDesktopCenter) {
+          Centre();
+        }
+      }
+      ApplyGeometry();
+      CurrentPlatform().SetWindowVisible(FHandle, true);
+    } else if (HandleAllocated()) {
+      CurrentPlatform().SetWindowVisible(FHandle, false);
+    }
+  } catch (...) {
+    FVisible = false; // not shown after all
+    throw;
+  }
+}
+
+void TForm::FontChanged() {
+  for (TControl* c : FControls) {
+    if (c->ParentFont()) {
+      c->AdoptParentFont();
+    }
+  }
+  Invalidate();
+}
+
+void TForm::InsertControl(TControl* AControl) {
+  FControls.push_back(AControl);
+}
+
+void TForm::RemoveControl(TControl* AControl) {
+  if (AControl->Visible()) {
+    InvalidateArea(AControl->BoundsRect());
+  }
+  std::erase(FControls, AControl);
+  if (FMouseControl == AControl) {
+    FMouseControl = nullptr;
+    UpdateCursor();
+  }
+  if (FCaptured == AControl) {
+    FCaptured = nullptr;
+  }
+}
+
+TControl* TForm::ControlAt(TPoint APos) const {
+  for (auto it = FControls.rbegin(); it != FControls.rend(); ++it) {
+    TControl* c = *it;
+    const TRect r = c->BoundsRect();
+    if (c->Visible() && c->Enabled() && c->IsWindowless() && APos.X >= r.Left && APos.X < r.Right &&
+        APos.Y >= r.Top && APos.Y < r.Bottom) {
+      return c;
+    }
+  }
+  return nullptr;
+}
+
+bool TForm::IsShortCut(TShortCut AShortCut) {
+  TMenuItem* item = FPopupMenu != nullptr ? FPopupMenu->FindShortCut(AShortCut) : nullptr;
+  if (item == nullptr) {
+    return false;
+  }
+  DispatchEvent([item] { item->Click(); });
+  return true;
+}
+
+void TForm::Paint(Canvas& ACanvas) {
+  if (const std::optional<TRgb> background = ColorToRgb(EffectiveColor())) {
+    ACanvas.FillRect({0, 0, FClientWidth, FClientHeight}, *background);
+  }
+  // A copy: a control's paint handler may add or remove controls.
+  for (TControl* c : std::vector<TControl*>(FControls)) {
+    if (c->Visible() && c->IsWindowless()) {
+      DispatchEvent([c, &ACanvas] { c->Paint(ACanvas); });
+    }
+  }
+}
+
+void TForm::UpdateCursor() {
+  if (!HandleAllocated()) {
+    return;
+  }
+  const TCursor cursor = FMouseControl != nullptr ? FMouseControl->Cursor() : Cursor();
+  CurrentPlatform().SetWindowCursor(FHandle, cursor == crHandPoint ? TCursorShape::HandPoint
+                                                                   : TCursorShape::Arrow);
+}
+
+void TForm::WindowMouseMove(TShiftState /*AShift*/, TPoint APos) {
+  TControl* now = ControlAt(APos);
+  if (now == FMouseControl) {
+    return;
+  }
+  TControl* before = FMouseControl;
+  FMouseControl = now;
+  UpdateCursor();
+  if (before != nullptr) {
+    DispatchEvent([before] { before->MouseLeave(); });
+  }
+  // The leave handler may have removed the new control.
+  if (now != nullptr && FMouseControl == now) {
+    DispatchEvent([now] { now->MouseEnter(); });
+  }
+}
+
+void TForm::WindowMouseLeave() {
+  TControl* before = FMouseControl;
+  FMouseControl = nullptr;
+  UpdateCursor();
+  if (before != nullptr) {
+    DispatchEvent([before] { before->MouseLeave(); });
+  }
+}
+
+void TForm::WindowMouseDown(TMouseButton AButton, TShiftState AShift, TPoint APos) {
+  TControl* c = ControlAt(APos);
+  FCaptured = c;
+  if (c != nullptr) {
+    DispatchEvent([c, AButton, AShift, APos] {
+      c->MouseDown(AButton, AShift, APos.X - c->Left(), APos.Y - c->Top());
+    });
+  }
+}
+
+void TForm::WindowMouseUp(TMouseButton AButton, TShiftState AShift, TPoint APos) {
+  TControl* c = FCaptured != nullptr ? FCaptured : ControlAt(APos);
+  FCaptured = nullptr;
+  if (c != nullptr) {
+    const std::int32_t x = APos.X - c->Left();
+    const std::int32_t y = APos.Y - c->Top();
+    DispatchEvent([c, AButton, AShift, x, y] { c->MouseUp(AButton, AShift, x, y); });
+    // A click is a left press and release over the same control, unless the handler above
+    // took the control away.
+    const bool alive = std::find(FControls.begin(), FControls.end(), c) != FControls.end();
+    if (AButton == TMouseButton::mbLeft && alive && x >= 0 && y >= 0 && x < c->Width() &&
+        y < c->Height()) {
+      DispatchEvent([c] { c->Click(); });
+    }
+  }
+  // The menu opens only on the window's visible pixels; elsewhere the click is not ours.
+  if (AButton == TMouseButton::mbRight && FPopupMenu != nullptr && FPopupMenu->AutoPopup &&
+      HandleAllocated() && CurrentPlatform().WindowRegionContains(FHandle, APos)) {
+    const TPoint at = CurrentPlatform().GetCursorPos().value_or(
+        TPoint{FLeft + FExtents.Left + APos.X, FTop + FExtents.Top + APos.Y});
+    TPopupMenu* menu = FPopupMenu;
+    DispatchEvent([menu, at] { menu->Popup(at.X, at.Y); });
+  }
+}
+
+void TForm::WindowMoved(TPoint AOuterTopLeft) {
+  FLeft = AOuterTopLeft.X;
+  FTop = AOuterTopLeft.Y;
+}
+
+} // namespace nyarumi

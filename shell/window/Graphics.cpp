@@ -1,0 +1,289 @@
+#include "shell/window/Graphics.h"
+
+#include "common/Errors.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace nyarumi {
+
+namespace {
+
+struct TNamedColor {
+  std::string_view Name;
+  TColor Value;
+};
+
+constexpr std::array<TNamedColor, 21> kColors{{
+    {"clBlack", clBlack},     {"clMaroon", clMaroon},   {"clGreen", clGreen},
+    {"clOlive", clOlive},     {"clNavy", clNavy},       {"clPurple", clPurple},
+    {"clTeal", clTeal},       {"clGray", clGray},       {"clSilver", clSilver},
+    {"clRed", clRed},         {"clLime", clLime},       {"clYellow", clYellow},
+    {"clBlue", clBlue},       {"clFuchsia", clFuchsia}, {"clAqua", clAqua},
+    {"clWhite", clWhite},     {"clWindow", clWindow},   {"clWindowText", clWindowText},
+    {"clBtnFace", clBtnFace}, {"clNone", clNone},       {"clDefault", clDefault},
+}};
+
+TRect Intersect(const TRect& A, const TRect& B) {
+  return {std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right),
+          std::min(A.Bottom, B.Bottom)};
+}
+
+} // namespace
+
+std::optional<TColor> ColorFromIdent(std::string_view AIdent) {
+  for (const TNamedColor& c : kColors) {
+    if (c.Name == AIdent) {
+      return c.Value;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<TRgb> ColorToRgb(TColor AColor) {
+  if (AColor == clNone || AColor == clDefault) {
+    return std::nullopt;
+  }
+  const auto v = static_cast<std::uint32_t>(AColor);
+  if ((v & 0x80000000u) != 0) {
+    return CurrentPlatform().SystemColor(static_cast<int>(v & 0xFFu));
+  }
+  return TRgb{static_cast<std::uint8_t>(v & 0xFF), static_cast<std::uint8_t>((v >> 8) & 0xFF),
+              static_cast<std::uint8_t>((v >> 16) & 0xFF)};
+}
+
+std::uint32_t RgbToPixel(TRgb AColor) {
+  return (std::uint32_t{AColor.Red} << 16) | (std::uint32_t{AColor.Green} << 8) | AColor.Blue;
+}
+
+std::optional<std::uint8_t> CharsetFromIdent(std::string_view AIdent) {
+  if (AIdent == "ANSI_CHARSET") {
+    return ANSI_CHARSET;
+  }
+  if (AIdent == "DEFAULT_CHARSET") {
+    return DEFAULT_CHARSET;
+  }
+  if (AIdent == "SHIFTJIS_CHARSET") {
+    return SHIFTJIS_CHARSET;
+  }
+  return std::nullopt;
+}
+
+// --- TFont
+
+void TFont::Changed() {
+  if (OnChange) {
+    OnChange();
+  }
+}
+
+void TFont::SetName(std::string AName) {
+  FName = std::move(AName);
+  Changed();
+}
+
+void TFont::SetHeight(std::int32_t AHeight) {
+  FHeight = AHeight;
+  Changed();
+}
+
+void TFont::SetColor(TColor AColor) {
+  FColor = AColor;
+  Changed();
+}
+
+void TFont::SetStyle(TFontStyles AStyle) {
+  FStyle = AStyle;
+  Changed();
+}
+
+void TFont::SetCharset(std::uint8_t ACharset) {
+  FCharset = ACharset;
+  Changed();
+}
+
+void TFont::Assign(const TFont& AOther) {
+  FName = AOther.FName;
+  FHeight = AOther.FHeight;
+  FColor = AOther.FColor;
+  FStyle = AOther.FStyle;
+  FCharset = AOther.FCharset;
+  Changed();
+}
+
+TFontSpec TFont::Spec() const {
+  TFontSpec spec;
+  spec.Name = FName;
+  spec.PixelHeight = FHeight < 0 ? -FHeight : FHeight;
+  spec.Color = ColorToRgb(FColor).value_or(TRgb{});
+  spec.Bold = (FStyle & fsBold) != 0;
+  spec.Italic = (FStyle & fsItalic) != 0;
+  spec.Underline = (FStyle & fsUnderline) != 0;
+  spec.StrikeOut = (FStyle & fsStrikeOut) != 0;
+  return spec;
+}
+
+// --- TPicture
+
+bool TPicture::Empty() const {
+  return Width() == 0 || Height() == 0;
+}
+
+std::int32_t TPicture::Width() const {
+  if (const TBitmap8* b = Indexed()) {
+    return b->Width;
+  }
+  if (const TBitmap32* b = Rgb32()) {
+    return b->Width;
+  }
+  return 0;
+}
+
+std::int32_t TPicture::Height() const {
+  if (const TBitmap8* b = Indexed()) {
+    return b->Height;
+  }
+  if (const TBitmap32* b = Rgb32()) {
+    return b->Height;
+  }
+  return 0;
+}
+
+void TPicture::Changed() {
+  if (OnChange) {
+    OnChange();
+  }
+}
+
+void TPicture::Clear() {
+  FData = std::monostate{};
+  Changed();
+}
+
+void TPicture::Assign(TBitmap8 ABitmap) {
+  FData = std::move(ABitmap);
+  Changed();
+}
+
+void TPicture::SetSize(std::int32_t AWidth, std::int32_t AHeight) {
+  TBitmap32 b;
+  b.Width = std::max(AWidth, 0);
+  b.Height = std::max(AHeight, 0);
+  b.Pixels.assign(static_cast<std::size_t>(b.Width) * static_cast<std::size_t>(b.Height),
+                  0x00FFFFFFu);
+  FData = std::move(b);
+  Changed();
+}
+
+std::uint32_t TPicture::Pixel(std::int32_t AX, std::int32_t AY) const {
+  if (AX < 0 || AY < 0 || AX >= Width() || AY >= Height()) {
+    return 0;
+  }
+  if (const TBitmap32* b = Rgb32()) {
+    return b->Pixels[static_cast<std::size_t>(AY) * static_cast<std::size_t>(b->Width) +
+                     static_cast<std::size_t>(AX)];
+  }
+  const TBitmap8& b = *Indexed();
+  const std::uint8_t index = b.At(AX, AY);
+  if (index >= b.Palette.size()) {
+    return 0; // an index past the palette shows black
+  }
+  const TPaletteEntry& e = b.Palette[index];
+  return RgbToPixel({e.Red, e.Green, e.Blue});
+}
+
+TBitmap32& TPicture::Writable() {
+  if (TBitmap32* b = std::get_if<TBitmap32>(&FData)) {
+    return *b;
+  }
+  TBitmap32 b;
+  b.Width = Width();
+  b.Height = Height();
+  b.Pixels.reserve(static_cast<std::size_t>(b.Width) * static_cast<std::size_t>(b.Height));
+  for (std::int32_t y = 0; y < b.Height; ++y) {
+    for (std::int32_t x = 0; x < b.Width; ++x) {
+      b.Pixels.push_back(Pixel(x, y));
+    }
+  }
+  FData = std::move(b);
+  return std::get<TBitmap32>(FData);
+}
+
+TPictureRef TPicture::Ref() const {
+  TPictureRef ref;
+  ref.Indexed = Indexed();
+  if (const TBitmap32* b = Rgb32()) {
+    ref.Rgb32 = b->Pixels.data();
+  }
+  ref.Width = Width();
+  ref.Height = Height();
+  return ref;
+}
+
+// --- TCanvas
+
+void TCanvas::FillRect(const TRect& ARect) {
+  if (Brush.Style == TBrushStyle::bsClear) {
+    return;
+  }
+  const std::optional<TRgb> rgb = ColorToRgb(Brush.Color);
+  if (!rgb) {
+    return;
+  }
+  TPicture& picture = FEnsure();
+  const TRect r = Intersect(ARect, {0, 0, picture.Width(), picture.Height()});
+  if (r.IsEmpty()) {
+    return;
+  }
+  TBitmap32& b = picture.Writable();
+  const std::uint32_t pixel = RgbToPixel(*rgb);
+  for (std::int32_t y = r.Top; y < r.Bottom; ++y) {
+    auto row = b.Pixels.begin() + static_cast<std::ptrdiff_t>(y) * b.Width;
+    std::fill(row + r.Left, row + r.Right, pixel);
+  }
+  picture.Changed();
+}
+
+void TCanvas::CopyRect(const TRect& ADest, const TCanvas& ASource, const TRect& ASourceRect) {
+  if (ADest.IsEmpty() || ASourceRect.IsEmpty()) {
+    return;
+  }
+  const TPicture& src = ASource.FEnsure();
+  TPicture& dst = FEnsure();
+  if (&src == &dst) {
+    // Copying within one picture: work from a snapshot so overlapping areas stay intact.
+    TPicture snapshot;
+    snapshot.SetSize(0, 0);
+    snapshot.Writable() = dst.Writable();
+    TCanvas from([&]() -> TPicture& { return snapshot; });
+    CopyRect(ADest, from, ASourceRect);
+    return;
+  }
+  TBitmap32& out = dst.Writable();
+  const TRect clip = Intersect(ADest, {0, 0, out.Width, out.Height});
+  const std::int32_t dw = ADest.Width();
+  const std::int32_t dh = ADest.Height();
+  const std::int32_t sw = ASourceRect.Width();
+  const std::int32_t sh = ASourceRect.Height();
+  for (std::int32_t y = clip.Top; y < clip.Bottom; ++y) {
+    const std::int32_t sy =
+        ASourceRect.Top + static_cast<std::int32_t>(std::int64_t{y - ADest.Top} * sh / dh);
+    for (std::int32_t x = clip.Left; x < clip.Right; ++x) {
+      const std::int32_t sx =
+          ASourceRect.Left + static_cast<std::int32_t>(std::int64_t{x - ADest.Left} * sw / dw);
+      if (sx < 0 || sy < 0 || sx >= src.Width() || sy >= src.Height()) {
+        continue; // outside the source picture: leave the destination as it is
+      }
+      out.Pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(out.Width) +
+                 static_cast<std::size_t>(x)] = src.Pixel(sx, sy);
+    }
+  }
+  dst.Changed();
+}
+
+std::uint32_t TCanvas::Pixel(std::int32_t AX, std::int32_t AY) const {
+  return FEnsure().Pixel(AX, AY);
+}
+
+} // namespace nyarumi
