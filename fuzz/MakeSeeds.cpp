@@ -216,7 +216,7 @@ TComponentRecord MainLikeForm(const TBitmap8& AFramePicture) {
                            {}});
   root.Children.push_back({"TTimer",
                            "anmTimer",
-                           {{"Interval", IntegerValue(100)},
+                           {{"Interval", IntegerValue(100000)},
                             {"OnTimer", IdentValue("anmTimerTimer")},
                             {"Left", IntegerValue(48)},
                             {"Top", IntegerValue(248)}},
@@ -239,7 +239,7 @@ TComponentRecord MainLikeForm(const TBitmap8& AFramePicture) {
   menu.Children.push_back(
       {"TMenuItem",
        "menuItemEND",
-       {{"Caption", StringValue("終了(&Q)", 12)}, {"ShortCut", IntegerValue(100000)}},
+       {{"Caption", StringValue("終了(&Q)", 12)}, {"ShortCut", IntegerValue(16465)}},
        {}});
   root.Children.push_back(std::move(menu));
   root.Children.push_back(
@@ -263,7 +263,7 @@ TComponentRecord AboutLikeForm() {
       "TMenuItem", "", {{"Caption", StringValue("開く(&O)")}, {"Default", BoolValue(true)}}, {}};
   TComponentRecord copy{"TMenuItem", "", {{"Caption", StringValue("コピー(&C)")}}, {}};
   TComponentRecord menu{"TPopupMenu", "", {}, {item, copy}};
-  TComponentRecord link{"THTLabel",
+  TComponentRecord link{"TLabel",
                         "HTLabel1",
                         {{"Left", IntegerValue(24)},
                          {"Caption", StringValue("http://example.invalid/", 20)},
@@ -272,7 +272,7 @@ TComponentRecord AboutLikeForm() {
   TComponentRecord button{"TButton",
                           "Button1",
                           {{"Caption", StringValue("OK")},
-                           {"Default", BoolValue(true)},
+
                            {"OnClick", IdentValue("Button1Click")}},
                           {}};
   TComponentRecord label{"TLabel", "Label1", {{"Caption", StringValue("バージョン 1.0", 18)}}, {}};
@@ -284,21 +284,24 @@ TComponentRecord AboutLikeForm() {
                           {label, link, button}};
 }
 
-TComponentRecord Nested(int ADepth) {
-  TComponentRecord r{"TPanel", "p" + std::to_string(ADepth), {{"Tag", IntegerValue(ADepth)}}, {}};
+// Menu items nest to any depth: each holds the next as its submenu.
+TComponentRecord NestedItems(int ADepth) {
+  TComponentRecord r{
+      "TMenuItem", "item" + std::to_string(ADepth), {{"Caption", StringValue("&M")}}, {}};
   if (ADepth > 0) {
-    r.Children.push_back(Nested(ADepth - 1));
+    r.Children.push_back(NestedItems(ADepth - 1));
   }
   return r;
 }
 
 void AddFormSeeds(TCorpus& ACorpus) {
-  ACorpus.Add("form", "minimal", WriteFormStream(TComponentRecord{"TfrmX", "frmX", {}, {}}));
+  ACorpus.Add("form", "minimal", WriteFormStream(TComponentRecord{"TfrmMAIN", "frmMAIN", {}, {}}));
   ACorpus.Add("form", "main-like-small-frame", WriteFormStream(MainLikeForm(Picture(4, 3, 3))));
   ACorpus.Add("form", "main-like", WriteFormStream(MainLikeForm(Frame())));
   ACorpus.Add("form", "about-like", WriteFormStream(AboutLikeForm()));
   ACorpus.Add("form", "nested",
-              WriteFormStream(TComponentRecord{"TfrmX", "frmX", {}, {Nested(12)}}));
+              WriteFormStream(TComponentRecord{
+                  "TfrmMAIN", "frmMAIN", {}, {{"TPopupMenu", "pop", {}, {NestedItems(12)}}}}));
 }
 
 TBytes ReadFile(const fs::path& APath) {
