@@ -1,0 +1,54 @@
+#pragma once
+// The desktop around the program on Linux: the read-only settings file that stands in for the
+// link settings, and the default handlers (browser, mail program) with their launch commands.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nyarumi::qt {
+
+// A read-only INI file:
+//   [Software\Microsoft\Internet Explorer\Settings]
+//   Anchor Color=0,0,255
+// Sections and names compare without regard to ASCII case, as the settings they stand in for
+// do. Lines starting with ';' or '#' are comments; blanks around names and values are dropped,
+// and a value wrapped in double quotes loses them. The first occurrence of a name wins.
+class TIniSettings {
+public:
+  static TIniSettings Parse(std::string_view AText);
+  // A missing or unreadable file reads as empty: every value then takes its default.
+  static TIniSettings Load(const std::string& APath);
+
+  std::optional<std::string> Value(std::string_view ASection, std::string_view AName) const;
+
+private:
+  struct Entry {
+    std::string Section;
+    std::string Name;
+    std::string Value;
+  };
+  std::vector<Entry> FEntries;
+};
+
+// $XDG_CONFIG_HOME/nyarumi/settings.ini, or ~/.config/nyarumi/settings.ini.
+std::string DefaultSettingsPath();
+
+// The Exec value of a .desktop file's [Desktop Entry] group, exactly as written there (field
+// codes such as %u are left in); nullopt when the group or the key is missing or empty.
+std::optional<std::string> DesktopExecLine(std::string_view ADesktopFile);
+
+// The path of a desktop file id under <dir>/applications/ of the first data dir that has it.
+// An id "vendor-app.desktop" may also live in applications/vendor/app.desktop.
+std::optional<std::string> FindDesktopFile(std::string_view ADesktopId,
+                                           const std::vector<std::string>& ADataDirs);
+
+// $XDG_DATA_HOME (or ~/.local/share) followed by $XDG_DATA_DIRS (or /usr/local/share:/usr/share).
+std::vector<std::string> XdgDataDirs();
+
+// The launch command of the desktop's default handler for a MIME type ("text/html",
+// "x-scheme-handler/mailto"), asked of xdg-mime; nullopt when none is registered or the
+// desktop tools are missing.
+std::optional<std::string> DefaultHandlerExec(std::string_view AMimeType);
+
+} // namespace nyarumi::qt
