@@ -31,7 +31,7 @@ namespace {
 
 // The handler names the program's two forms bind; any other name is not a method.
 constexpr std::string_view HANDLERS[] = {"FormCreate",         "anmTimerTimer",
-                                         "menuItemONTopClick", "menuItemABOUTClick",
+                                         "menuItemONTopClick", "menuItemAboutClick",
                                          "menuItemENDClick",   "Button1Click"};
 
 class TfrmFUZZ final : public TForm {
