@@ -136,6 +136,9 @@ private:
     case TAG_IDENT:
       v.Type = TValue::Kind::Ident;
       v.Text = ReadShortString();
+      if (v.Text.empty()) { // names no member, colour, handler or component
+        throw EReadError(MSG_INVALID_PROPERTY_VALUE);
+      }
       break;
     case TAG_FALSE:
       v.Type = TValue::Kind::False;

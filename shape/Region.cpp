@@ -164,11 +164,16 @@ TRect TRegion::Bounds() const {
 }
 
 std::int64_t TRegion::Area() const {
-  std::int64_t area = 0;
+  // One rectangle near the 32-bit limits already holds more than 2^63 pixels, so count unsigned
+  // and stop at the largest result instead of overflowing.
+  constexpr auto LIMIT = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+  std::uint64_t area = 0;
   for (const TRect& r : FRects) {
-    area += (std::int64_t{r.Right} - r.Left) * (std::int64_t{r.Bottom} - r.Top);
+    const std::uint64_t rect = static_cast<std::uint64_t>(std::int64_t{r.Right} - r.Left) *
+                               static_cast<std::uint64_t>(std::int64_t{r.Bottom} - r.Top);
+    area = rect > LIMIT - area ? LIMIT : area + rect;
   }
-  return area;
+  return static_cast<std::int64_t>(area);
 }
 
 bool TRegion::Contains(std::int32_t AX, std::int32_t AY) const {

@@ -29,6 +29,7 @@ public:
   bool IsEmpty() const { return FRects.empty(); }
   // (0, 0, 0, 0) for an empty region.
   TRect Bounds() const;
+  // The number of pixels; the largest int64 when there are more.
   std::int64_t Area() const;
   bool Contains(std::int32_t AX, std::int32_t AY) const;
 
