@@ -11,6 +11,7 @@
 #include "assets/fileIN.h"
 #include "common/Errors.h"
 #include "fuzz/FuzzCheck.h"
+#include "shell/HTLabel.h"
 #include "shell/platform/null_platform.h"
 #include "shell/window/Application.h"
 #include "shell/window/Form.h"
@@ -51,6 +52,7 @@ TClassRegistry MakeRegistry() {
   TClassRegistry registry;
   RegisterWindowClasses(registry);
   RegisterfileIN(registry);
+  RegisterHTLabelClass(registry);
   for (const char* root : {"TfrmMAIN", "TfrmABUT"}) {
     TClassInfo info;
     info.Name = root;
@@ -106,10 +108,14 @@ const TValue* LastValue(const TComponentRecord& ARecord, std::string_view AName)
   return found;
 }
 
-// The records below the root in creation order, as the loader walks them.
+// The records below the root in creation order, as the loader walks them. A hyperlink label
+// builds its own link menu with two items right after itself: null entries stand for those.
 void Flatten(const TComponentRecord& ARecord, std::vector<const TComponentRecord*>& AOut) {
   for (const TComponentRecord& child : ARecord.Children) {
     AOut.push_back(&child);
+    if (child.ClassName == "THTLabel") {
+      AOut.insert(AOut.end(), 3, nullptr);
+    }
     Flatten(child, AOut);
   }
 }
@@ -178,7 +184,11 @@ void CheckLoad(std::span<const std::uint8_t> ABytes) {
         Flatten(tree, records);
         FUZZ_CHECK(form.Components().size() == records.size());
         for (std::size_t i = 0; i < records.size(); ++i) {
-          CheckComponent(*form.Components()[i], *records[i]);
+          if (records[i] == nullptr) {
+            FUZZ_CHECK(form.Components()[i]->Name().empty());
+          } else {
+            CheckComponent(*form.Components()[i], *records[i]);
+          }
         }
       }
     }

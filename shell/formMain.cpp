@@ -82,8 +82,9 @@ TNotifyEvent TfrmMAIN::MethodAddress(std::string_view AName) {
       {"anmTimerTimer", &TfrmMAIN::anmTimerTimer},
       {"menuItemAboutClick", &TfrmMAIN::menuItemAboutClick},
       {"menuItemONTopClick", &TfrmMAIN::menuItemONTopClick}};
-  for (const auto& [name, handler] : handlers) {
-    if (AName == name) {
+  for (const auto& entry : handlers) {
+    if (AName == entry.first) {
+      const THandler handler = entry.second; // clang 14 cannot capture a structured binding
       return [this, handler](TComponent* Sender) { (this->*handler)(Sender); };
     }
   }
