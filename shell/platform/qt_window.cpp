@@ -217,6 +217,20 @@ void QtWindow::keyPressEvent(QKeyEvent* AEvent) {
   }
 }
 
+void QtWindow::changeEvent(QEvent* AEvent) {
+  QWidget::changeEvent(AEvent);
+  if (AEvent->type() == QEvent::WindowStateChange && FSkipTaskbar && isMinimized()) {
+    // Without a taskbar entry a minimised window could never be brought back, and the program
+    // would take it for visible. Some window managers offer the button anyway: on a window
+    // with a caption it asks to close instead (which hides it until it is shown again); a
+    // frameless one simply stays.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    if (windowFlags().testFlag(Qt::WindowTitleHint)) {
+      Notify([](WindowEvents& E) { E.CloseRequest(); });
+    }
+  }
+}
+
 void QtWindow::closeEvent(QCloseEvent* AEvent) {
   // The window layer decides: hide, quit or nothing. Qt must not close the widget itself.
   AEvent->ignore();

@@ -55,6 +55,7 @@ protected:
   void leaveEvent(QEvent* AEvent) override;
   void keyPressEvent(QKeyEvent* AEvent) override;
   void closeEvent(QCloseEvent* AEvent) override;
+  void changeEvent(QEvent* AEvent) override;
   void moveEvent(QMoveEvent* AEvent) override;
 
 private:
