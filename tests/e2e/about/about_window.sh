@@ -139,5 +139,13 @@ click_at $((X + 112)) $((Y + 77)) 1
 wait_until 50 test -s "$E2E_TMP/opened" || fail "the opener was not started"
 [ "$(cat "$E2E_TMP/opened")" = "$WEB" ] || fail "opener got: $(cat "$E2E_TMP/opened")"
 
+# Minimising it (the window manager may offer the button) hides it instead: without a taskbar
+# entry it could not come back otherwise. About shows it again.
+xdotool windowminimize "$(about_visible)"
+wait_until 50 about_hidden || fail "a minimised About window stays as it is"
+xdotool windowactivate --sync "$MAIN" || true
+xdotool key --clearmodifiers ctrl+a
+wait_until 50 about_visible || fail "About did not show the window again after minimising"
+
 kill -0 "$PID" || fail "the program ended"
 echo "About window: all checks passed"
