@@ -42,7 +42,7 @@ struct TPictureRef {
   std::int32_t Height = 0;
 };
 
-struct TFontSpec {
+struct TFontDesc {
   std::string Name;              // a family; the backend substitutes an installed one
   std::int32_t PixelHeight = 12; // character height in pixels
   TRgb Color;
@@ -50,7 +50,7 @@ struct TFontSpec {
   bool Italic = false;
   bool Underline = false;
   bool StrikeOut = false;
-  friend bool operator==(const TFontSpec&, const TFontSpec&) = default;
+  friend bool operator==(const TFontDesc&, const TFontDesc&) = default;
 };
 
 struct TTextOptions {
@@ -97,7 +97,7 @@ public:
   virtual void CopyPicture(const TRect& ADest, const TPictureRef& APicture,
                            const TRect& ASource) = 0;
   // Draws AText inside ARect (clipped to it), from its top-left corner.
-  virtual void DrawString(const TRect& ARect, std::string_view AText, const TFontSpec& AFont,
+  virtual void DrawString(const TRect& ARect, std::string_view AText, const TFontDesc& AFont,
                           const TTextOptions& AOptions) = 0;
   // A rectangle outline with a one-pixel pen and/or a filled inside; nullopt draws none.
   virtual void DrawRectangle(const TRect& ARect, std::optional<TRgb> APen,
@@ -136,7 +136,7 @@ struct TWindowParams {
 struct TButtonParams {
   TRect Bounds; // client pixels of the parent window
   std::string Caption;
-  TFontSpec Font;
+  TFontDesc Font;
   std::int32_t TabOrder = 0;
   bool Visible = true;
   bool Enabled = true;
@@ -224,7 +224,7 @@ public:
   // The rectangle spanning all monitors.
   virtual TRect VirtualScreenRect() = 0;
   // Width and height of AText drawn in AFont; with AWrapWidth, of the text wrapped to it.
-  virtual TPoint TextExtent(std::string_view AText, const TFontSpec& AFont,
+  virtual TPoint TextExtent(std::string_view AText, const TFontDesc& AFont,
                             std::optional<std::int32_t> AWrapWidth) = 0;
   // A system colour by its index (button face 15, window text 8…).
   virtual TRgb SystemColor(int AIndex) = 0;

@@ -27,7 +27,7 @@ public:
                                              : static_cast<const void*>(APicture.Rgb32);
     FOps.push_back(op);
   }
-  void DrawString(const TRect& ARect, std::string_view AText, const TFontSpec& AFont,
+  void DrawString(const TRect& ARect, std::string_view AText, const TFontDesc& AFont,
                   const TTextOptions& AOptions) override {
     TPaintOp op;
     op.Type = TPaintOp::Kind::Text;
@@ -425,7 +425,7 @@ TRect NullPlatform::VirtualScreenRect() {
   return VirtualScreen;
 }
 
-TPoint NullPlatform::TextExtent(std::string_view AText, const TFontSpec& AFont,
+TPoint NullPlatform::TextExtent(std::string_view AText, const TFontDesc& AFont,
                                 std::optional<std::int32_t> AWrapWidth) {
   if (Fails(NullOp::TextExtent)) {
     return {};

@@ -79,7 +79,7 @@ struct TPaintOp {
   std::optional<TRgb> Color;     // Fill: colour; Rectangle: brush
   std::optional<TRgb> Pen;       // Rectangle: pen
   std::string Text;              // Text
-  TFontSpec Font;                // Text
+  TFontDesc Font;                // Text
   TTextOptions Options;          // Text
 };
 
@@ -195,7 +195,7 @@ public:
   bool ProgramHasFocus() override;
   std::optional<TRect> ForegroundWindowRect() override;
   TRect VirtualScreenRect() override;
-  TPoint TextExtent(std::string_view AText, const TFontSpec& AFont,
+  TPoint TextExtent(std::string_view AText, const TFontDesc& AFont,
                     std::optional<std::int32_t> AWrapWidth) override;
   TRgb SystemColor(int AIndex) override;
   int PopupMenu(TPoint AScreenPos, std::span<const TMenuEntry> AEntries) override;

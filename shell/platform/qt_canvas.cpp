@@ -42,7 +42,7 @@ bool Consistent(const TBitmap8& B) {
 
 } // namespace
 
-QFont FontOf(const TFontSpec& AFont) {
+QFont FontOf(const TFontDesc& AFont) {
   QFont F(QString::fromStdString(AFont.Name));
   F.setPixelSize(std::max(1, AFont.PixelHeight));
   F.setBold(AFont.Bold);
@@ -135,7 +135,7 @@ void TQtCanvas::CopyPicture(const TRect& ADest, const TPictureRef& APicture, con
   }
 }
 
-void TQtCanvas::DrawString(const TRect& ARect, std::string_view AText, const TFontSpec& AFont,
+void TQtCanvas::DrawString(const TRect& ARect, std::string_view AText, const TFontDesc& AFont,
                            const TTextOptions& AOptions) {
   if (ARect.IsEmpty()) {
     return;

@@ -16,7 +16,7 @@ class QPainter;
 
 namespace nyarumi::qt {
 
-QFont FontOf(const TFontSpec& AFont);
+QFont FontOf(const TFontDesc& AFont);
 QColor ColorOf(TRgb AColor);
 inline QRect RectOf(const TRect& R) {
   return QRect(R.Left, R.Top, R.Width(), R.Height());
@@ -62,7 +62,7 @@ public:
 
   void FillRect(const TRect& ARect, TRgb AColor) override;
   void CopyPicture(const TRect& ADest, const TPictureRef& APicture, const TRect& ASource) override;
-  void DrawString(const TRect& ARect, std::string_view AText, const TFontSpec& AFont,
+  void DrawString(const TRect& ARect, std::string_view AText, const TFontDesc& AFont,
                   const TTextOptions& AOptions) override;
   void DrawRectangle(const TRect& ARect, std::optional<TRgb> APen,
                      std::optional<TRgb> ABrush) override;

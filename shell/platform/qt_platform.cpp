@@ -5,17 +5,17 @@
 #include "shell/platform/qt_window.h"
 #include "shell/platform/qt_xcb.h"
 
-#include <QIcon>
-#include <QPainter>
-#include <QPixmap>
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QFontMetrics>
+#include <QIcon>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPainter>
+#include <QPixmap>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
@@ -460,7 +460,7 @@ TRect QtPlatform::VirtualScreenRect() {
   return {V.left(), V.top(), V.left() + V.width(), V.top() + V.height()};
 }
 
-TPoint QtPlatform::TextExtent(std::string_view AText, const TFontSpec& AFont,
+TPoint QtPlatform::TextExtent(std::string_view AText, const TFontDesc& AFont,
                               std::optional<std::int32_t> AWrapWidth) {
   const QFontMetrics Metrics(FontOf(AFont));
   if (AText.empty()) {

@@ -85,7 +85,7 @@ public:
   bool ProgramHasFocus() override;
   std::optional<TRect> ForegroundWindowRect() override;
   TRect VirtualScreenRect() override;
-  TPoint TextExtent(std::string_view AText, const TFontSpec& AFont,
+  TPoint TextExtent(std::string_view AText, const TFontDesc& AFont,
                     std::optional<std::int32_t> AWrapWidth) override;
   TRgb SystemColor(int AIndex) override;
 

@@ -28,7 +28,7 @@ void TButton::CreateHandle(WindowId AWindow) {
   TButtonParams params;
   params.Bounds = BoundsRect();
   params.Caption = FCaption;
-  params.Font = Font().Spec();
+  params.Font = Font().Description();
   params.TabOrder = FTabOrder;
   params.Visible = Visible();
   params.Enabled = Enabled();

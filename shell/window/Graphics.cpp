@@ -112,16 +112,16 @@ void TFont::Assign(const TFont& AOther) {
   Changed();
 }
 
-TFontSpec TFont::Spec() const {
-  TFontSpec spec;
-  spec.Name = FName;
-  spec.PixelHeight = FHeight < 0 ? -FHeight : FHeight;
-  spec.Color = ColorToRgb(FColor).value_or(TRgb{});
-  spec.Bold = (FStyle & fsBold) != 0;
-  spec.Italic = (FStyle & fsItalic) != 0;
-  spec.Underline = (FStyle & fsUnderline) != 0;
-  spec.StrikeOut = (FStyle & fsStrikeOut) != 0;
-  return spec;
+TFontDesc TFont::Description() const {
+  TFontDesc desc;
+  desc.Name = FName;
+  desc.PixelHeight = FHeight < 0 ? -FHeight : FHeight;
+  desc.Color = ColorToRgb(FColor).value_or(TRgb{});
+  desc.Bold = (FStyle & fsBold) != 0;
+  desc.Italic = (FStyle & fsItalic) != 0;
+  desc.Underline = (FStyle & fsUnderline) != 0;
+  desc.StrikeOut = (FStyle & fsStrikeOut) != 0;
+  return desc;
 }
 
 // --- TPicture

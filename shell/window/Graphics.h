@@ -69,7 +69,7 @@ public:
   void SetCharset(std::uint8_t ACharset);
   void Assign(const TFont& AOther); // copies the values, keeps OnChange
 
-  TFontSpec Spec() const;
+  TFontDesc Description() const;
   std::function<void()> OnChange;
 
 private:

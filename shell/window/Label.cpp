@@ -47,7 +47,7 @@ void TLabel::AdjustBounds() {
   const std::string text = FCaption.empty() ? std::string(" ") : FCaption;
   const std::optional<std::int32_t> wrap =
       FWordWrap ? std::optional<std::int32_t>(Width()) : std::nullopt;
-  const TPoint size = CurrentPlatform().TextExtent(text, Font().Spec(), wrap);
+  const TPoint size = CurrentPlatform().TextExtent(text, Font().Description(), wrap);
   SetBounds(Left(), Top(), FWordWrap ? Width() : size.X, size.Y);
 }
 
@@ -57,7 +57,7 @@ void TLabel::Paint(nyarumi::Canvas& ACanvas) {
   const std::optional<TRgb> background = ColorToRgb(EffectiveColor());
   options.Transparent = FTransparent || !background;
   options.Background = background.value_or(TRgb{});
-  ACanvas.DrawString(BoundsRect(), FCaption, Font().Spec(), options);
+  ACanvas.DrawString(BoundsRect(), FCaption, Font().Description(), options);
 }
 
 } // namespace nyarumi
