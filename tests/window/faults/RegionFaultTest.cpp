@@ -20,6 +20,29 @@ int Frame(std::string_view AName) {
   return 0;
 }
 
+// Names the cases by the failing operation, so that test names stay the same from run to run.
+std::string OpName(NullOp AOp) {
+  switch (AOp) {
+  case NullOp::ExtCreateRegion:
+    return "ExtCreateRegion";
+  case NullOp::GetRgnBox:
+    return "GetRgnBox";
+  case NullOp::OffsetRgn:
+    return "OffsetRgn";
+  case NullOp::CreateRectRgn:
+    return "CreateRectRgn";
+  case NullOp::CombineRgn:
+    return "CombineRgn";
+  case NullOp::SetWindowRgn:
+    return "SetWindowRgn";
+  default:
+    return "Op" + std::to_string(static_cast<int>(AOp));
+  }
+}
+template <class T> std::string CaseName(const ::testing::TestParamInfo<T>& AInfo) {
+  return OpName(AInfo.param.Op);
+}
+
 class MainFaultTest : public FaultTest {
 protected:
   void SetUp() override {
@@ -138,7 +161,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TDecisionFault{NullOp::ExtCreateRegion, "ExtCreateRegionに失敗しました.",
                                      true},
                       TDecisionFault{NullOp::GetRgnBox, "GetRgnBoxに失敗しました.", false},
-                      TDecisionFault{NullOp::OffsetRgn, "リージョンの移動に失敗しました.", false}));
+                      TDecisionFault{NullOp::OffsetRgn, "リージョンの移動に失敗しました.", false}),
+    CaseName<TDecisionFault>);
 
 struct TMoveFault {
   NullOp Op;
@@ -190,7 +214,8 @@ INSTANTIATE_TEST_SUITE_P(
     Steps, MoveFaultTest,
     ::testing::Values(TMoveFault{NullOp::CreateRectRgn, "CreateRectRgnに失敗しました."},
                       TMoveFault{NullOp::CombineRgn, "CombineRgnに失敗しました."},
-                      TMoveFault{NullOp::SetWindowRgn, "SetWindowRGNに失敗しました."}));
+                      TMoveFault{NullOp::SetWindowRgn, "SetWindowRGNに失敗しました."}),
+    CaseName<TMoveFault>);
 
 struct TCreateFault {
   NullOp Op;
@@ -247,7 +272,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TCreateFault{NullOp::OffsetRgn, "リージョンの移動に失敗しました.", 0x111, 1},
                       TCreateFault{NullOp::CreateRectRgn, "CreateRectRgnに失敗しました.", 0x112, 2},
                       TCreateFault{NullOp::CombineRgn, "CombineRgnに失敗しました.", 0x112, 2},
-                      TCreateFault{NullOp::SetWindowRgn, "SetWindowRGNに失敗しました.", 0x112, 2}));
+                      TCreateFault{NullOp::SetWindowRgn, "SetWindowRGNに失敗しました.", 0x112, 2}),
+    CaseName<TCreateFault>);
 
 // The platform refuses the timer while the stream is read: the refusal is reported, the window
 // is still made and shaped, and it only stands still.
