@@ -101,6 +101,9 @@ struct TDecisionFault {
   const char* Shown;
   bool KeepsPrevious; // the build failed: FormRgn1 keeps the previous region, else the new unmoved
 };
+void PrintTo(const TDecisionFault& ACase, std::ostream* AOut) {
+  *AOut << OpName(ACase.Op);
+}
 
 class DecisionFaultTest : public MainFaultTest,
                           public ::testing::WithParamInterface<TDecisionFault> {};
@@ -168,6 +171,9 @@ struct TMoveFault {
   NullOp Op;
   const char* Shown;
 };
+void PrintTo(const TMoveFault& ACase, std::ostream* AOut) {
+  *AOut << OpName(ACase.Op);
+}
 
 class MoveFaultTest : public MainFaultTest, public ::testing::WithParamInterface<TMoveFault> {};
 
@@ -223,6 +229,9 @@ struct TCreateFault {
   int Code;        // where FormCreate left the code
   int HeldRegions; // what FormRgn1 holds: 0 none, 1 frame 1 unmoved, 2 frame 1 placed
 };
+void PrintTo(const TCreateFault& ACase, std::ostream* AOut) {
+  *AOut << OpName(ACase.Op);
+}
 
 class CreateFaultTest : public MainFaultTest, public ::testing::WithParamInterface<TCreateFault> {};
 
