@@ -30,6 +30,43 @@ TRect Intersect(const TRect& A, const TRect& B) {
           std::min(A.Bottom, B.Bottom)};
 }
 
+// A same-size copy, which every tick makes three times: whole rows, the palette resolved once.
+// Source pixel (x + ADx, y + ADy) goes to (x, y) for every (x, y) of AClip that has one.
+void CopyPlain(TBitmap32& AOut, const TRect& AClip, std::int64_t ADx, std::int64_t ADy,
+               const TPicture& ASource) {
+  const auto clamp = [](std::int64_t v, std::int64_t lo, std::int64_t hi) {
+    return static_cast<std::int32_t>(std::clamp(v, lo, hi));
+  };
+  const std::int32_t left = clamp(-ADx, AClip.Left, AClip.Right);
+  const std::int32_t right = clamp(ASource.Width() - ADx, left, AClip.Right);
+  const std::int32_t top = clamp(-ADy, AClip.Top, AClip.Bottom);
+  const std::int32_t bottom = clamp(ASource.Height() - ADy, top, AClip.Bottom);
+  std::array<std::uint32_t, 256> colors{}; // an index past the palette shows black
+  const TBitmap8* indexed = ASource.Indexed();
+  if (indexed != nullptr) {
+    const std::size_t n = std::min(indexed->Palette.size(), colors.size());
+    for (std::size_t i = 0; i < n; ++i) {
+      const TPaletteEntry& e = indexed->Palette[i];
+      colors[i] = RgbToPixel({e.Red, e.Green, e.Blue});
+    }
+  }
+  const TBitmap32* rgb = ASource.Rgb32();
+  const auto width = static_cast<std::size_t>(ASource.Width());
+  for (std::int32_t y = top; y < bottom; ++y) {
+    std::uint32_t* out = AOut.Pixels.data() + static_cast<std::size_t>(y) * AOut.Width;
+    const auto from =
+        static_cast<std::size_t>(y + ADy) * width + static_cast<std::size_t>(left + ADx);
+    const auto count = static_cast<std::size_t>(right - left);
+    if (rgb != nullptr) {
+      std::copy_n(rgb->Pixels.data() + from, count, out + left);
+    } else {
+      for (std::size_t i = 0; i < count; ++i) {
+        out[static_cast<std::size_t>(left) + i] = colors[indexed->Pixels[from + i]];
+      }
+    }
+  }
+}
+
 } // namespace
 
 std::optional<TColor> ColorFromIdent(std::string_view AIdent) {
@@ -266,6 +303,12 @@ void TCanvas::CopyRect(const TRect& ADest, const TCanvas& ASource, const TRect& 
   const std::int32_t dh = ADest.Height();
   const std::int32_t sw = ASourceRect.Width();
   const std::int32_t sh = ASourceRect.Height();
+  if (dw == sw && dh == sh) {
+    CopyPlain(out, clip, std::int64_t{ASourceRect.Left} - ADest.Left,
+              std::int64_t{ASourceRect.Top} - ADest.Top, src);
+    dst.Changed();
+    return;
+  }
   for (std::int32_t y = clip.Top; y < clip.Bottom; ++y) {
     const std::int32_t sy =
         ASourceRect.Top + static_cast<std::int32_t>(std::int64_t{y - ADest.Top} * sh / dh);

@@ -30,7 +30,9 @@ void TTimer::SetOnTimer(TNotifyEvent AHandler) {
 
 void TTimer::Loaded() {
   FLoading = false;
-  UpdateTimer();
+  // A refused timer is reported like a failing handler and its window is still made: the
+  // window is whole, it only does not move.
+  DispatchEvent([this] { UpdateTimer(); });
 }
 
 void TTimer::UpdateTimer() {

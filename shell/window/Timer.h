@@ -23,7 +23,8 @@ public:
   void SetOnTimer(TNotifyEvent AHandler);
   bool Running() const { return FTimer != TimerId::None; }
 
-  // While a stream is read the timer waits; Loaded() starts it.
+  // While a stream is read the timer waits; Loaded() starts it and reports a refusal through
+  // the application, so that the window being read is still made.
   void BeginLoading() { FLoading = true; }
   void Loaded() override;
 

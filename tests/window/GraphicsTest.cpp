@@ -49,6 +49,45 @@ TEST_F(WindowTest, CanvasFillsAreClippedAndCopiesWithinOnePictureUseTheOldPixels
   EXPECT_EQ(image.Canvas().Pixel(2, 0), 0xFFFFFFu); // the old (1, 0), not the new one
 }
 
+// Same-size copies go row by row; wherever source or destination leave their pictures the
+// result must still be pixel for pixel what the definition says.
+TEST_F(WindowTest, PlainCopiesClipAgainstBothPicturesFromPaletteAndDrawnSources) {
+  TBitmap8 small;
+  small.Width = 5;
+  small.Height = 3;
+  small.Palette = {{10, 20, 30}, {40, 50, 60}};
+  small.Pixels = {0, 1, 7, 1, 0, 1, 0, 1, 0, 7, 0, 0, 1, 1, 1}; // 7: past the palette, black
+  TImage indexed(nullptr);
+  indexed.Picture().Assign(small);
+  TImage drawn(nullptr);
+  drawn.Picture().Assign(small);
+  drawn.Picture().Writable();
+  const TRect cases[][2] = {{{0, 0, 5, 3}, {0, 0, 5, 3}},   {{-2, -1, 3, 2}, {1, 1, 6, 4}},
+                            {{2, 1, 7, 4}, {-3, -2, 2, 1}}, {{4, 3, 9, 6}, {0, 0, 5, 3}},
+                            {{0, 0, 5, 3}, {5, 0, 10, 3}},  {{-9, 0, -4, 3}, {0, 0, 5, 3}}};
+  for (TImage* source : {&indexed, &drawn}) {
+    for (const auto& [dest, from] : cases) {
+      TImage target(nullptr);
+      target.SetBounds(0, 0, 6, 4);
+      target.Canvas().Brush.Color = clRed;
+      target.Canvas().FillRect({0, 0, 6, 4});
+      target.Canvas().CopyRect(dest, source->Canvas(), from);
+      for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 6; ++x) {
+          const int sx = from.Left + x - dest.Left;
+          const int sy = from.Top + y - dest.Top;
+          const bool copied = x >= dest.Left && x < dest.Right && y >= dest.Top &&
+                              y < dest.Bottom && sx >= 0 && sx < 5 && sy >= 0 && sy < 3;
+          const std::uint32_t expected = copied ? source->Picture().Pixel(sx, sy) : 0xFF0000u;
+          ASSERT_EQ(target.Canvas().Pixel(x, y), expected)
+              << (source == &indexed ? "palette " : "drawn ") << dest.Left << "," << dest.Top
+              << " from " << from.Left << "," << from.Top << " at " << x << "," << y;
+        }
+      }
+    }
+  }
+}
+
 TEST_F(WindowTest, ButtonsLiveAndDieWithTheirFormsWindow) {
   {
     TForm form(nullptr);
