@@ -84,7 +84,7 @@ void RegisterAboutClasses(TClassRegistry& ARegistry) {
 
 std::unique_ptr<TfrmABUT> CreateAboutWindow(const TClassRegistry& ARegistry) {
   auto form = std::make_unique<TfrmABUT>(nullptr);
-  ReadComponentResource(*form, "TFRMABUT", ARegistry);
+  ReadComponentResource(*form, "TfrmABUT", ARegistry); // found as "TFRMABUT"
   form->DoCreate();
   return form;
 }

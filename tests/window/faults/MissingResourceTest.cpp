@@ -3,6 +3,7 @@
 #include "FaultFixture.h"
 #include "assets/Resources.h"
 #include "common/Errors.h"
+#include "shell/ABOUT.h"
 #include "shell/formMain.h"
 
 namespace nyarumi::test {
@@ -22,6 +23,19 @@ TEST_F(FaultTest, TheMainWindowIsNotCreatedWhenItsResourceIsMissing) {
   EXPECT_EQ(Platform.CallCount(NullOp::SetTimer), 0u);
   EXPECT_EQ(Platform.CallCount(NullOp::ExtCreateRegion), 0u) << "FormCreate did not run";
   EXPECT_TRUE(Platform.ErrorBoxes.empty()) << "the error is the creator's to report";
+}
+
+TEST_F(FaultTest, TheAboutWindowIsNotCreatedWhenItsResourceIsMissing) {
+  ASSERT_TRUE(FindResource("TFRMABUT").empty()) << "this test runs without the streams";
+  RegisterAboutClasses(Registry);
+  try {
+    (void)CreateAboutWindow(Registry);
+    FAIL() << "the window was created";
+  } catch (const Exception& e) {
+    EXPECT_STREQ(e.what(), "TfrmABUT リソースが見つかりません");
+  }
+  EXPECT_TRUE(App.Forms().empty());
+  EXPECT_EQ(Platform.CallCount(NullOp::CreateNativeWindow), 0u);
 }
 
 } // namespace
