@@ -78,10 +78,20 @@ void QtWindow::ApplySkipStates() {
 
 void QtWindow::CheckNativeWindow() {
   // Qt's xcb layer may swap the X window when it maps it (after a stay-on-top change, for one)
-  // without telling the widget; the first paint after mapping is where that shows.
+  // without telling the widget; the first paint after mapping is where that shows. A busy
+  // window manager may also drop the states it read from the property while taking the window
+  // over, so the first paint after each show asks for them again on the managed window.
   if (NativeId() != FStatesOn) {
     ApplySkipStates();
+    if (FXcb != nullptr && FStatesOn != 0 && windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+      FXcb->RequestAbove(static_cast<xcb_window_t>(FStatesOn), true);
+    }
   }
+}
+
+void QtWindow::showEvent(QShowEvent* AEvent) {
+  FStatesOn = 0; // confirmed by the first paint, once the window manager has the window
+  QWidget::showEvent(AEvent);
 }
 
 void QtWindow::SetGeometry(TPoint AOuterTopLeft, std::int32_t AClientWidth,

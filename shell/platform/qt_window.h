@@ -56,6 +56,7 @@ protected:
   void keyPressEvent(QKeyEvent* AEvent) override;
   void closeEvent(QCloseEvent* AEvent) override;
   void changeEvent(QEvent* AEvent) override;
+  void showEvent(QShowEvent* AEvent) override;
   void moveEvent(QMoveEvent* AEvent) override;
 
 private:

@@ -65,7 +65,7 @@ TXcb::TXcb(xcb_connection_t* Connection, xcb_window_t Root)
     : Conn(Connection), RootWindow(Root), NetActiveWindow(Intern("_NET_ACTIVE_WINDOW")),
       NetFrameExtents(Intern("_NET_FRAME_EXTENTS")), NetWmState(Intern("_NET_WM_STATE")),
       SkipTaskbar(Intern("_NET_WM_STATE_SKIP_TASKBAR")),
-      SkipPager(Intern("_NET_WM_STATE_SKIP_PAGER")) {}
+      SkipPager(Intern("_NET_WM_STATE_SKIP_PAGER")), Above(Intern("_NET_WM_STATE_ABOVE")) {}
 
 TXcb::TXcb(xcb_connection_t* Connection) : TXcb(Connection, FirstRoot(Connection)) {}
 
@@ -143,27 +143,32 @@ void TXcb::WriteStatesProperty(xcb_window_t Window, bool Skip) const {
   }
 }
 
-void TXcb::RequestStates(xcb_window_t Window, bool Skip) const {
+void TXcb::RequestStates(xcb_window_t Window, bool Add, xcb_atom_t First, xcb_atom_t Second) const {
   xcb_client_message_event_t Event;
   std::memset(&Event, 0, sizeof Event);
   Event.response_type = XCB_CLIENT_MESSAGE;
   Event.format = 32;
   Event.window = Window;
   Event.type = NetWmState;
-  Event.data.data32[0] = Skip ? NET_WM_STATE_ADD : NET_WM_STATE_REMOVE;
-  Event.data.data32[1] = SkipTaskbar;
-  Event.data.data32[2] = SkipPager;
+  Event.data.data32[0] = Add ? NET_WM_STATE_ADD : NET_WM_STATE_REMOVE;
+  Event.data.data32[1] = First;
+  Event.data.data32[2] = Second;
   Event.data.data32[3] = SOURCE_APPLICATION;
   xcb_send_event(Conn, 0, RootWindow,
                  XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                  reinterpret_cast<const char*>(&Event));
 }
 
+void TXcb::RequestAbove(xcb_window_t Window, bool AAbove) const {
+  RequestStates(Window, AAbove, Above, XCB_ATOM_NONE);
+  xcb_flush(Conn);
+}
+
 void TXcb::SetSkipStates(xcb_window_t Window, bool Skip) const {
   // Both paths, always: whether the window manager has already taken the window over cannot be
   // known without a race, and each path is harmless where the other one is the one that counts.
   WriteStatesProperty(Window, Skip);
-  RequestStates(Window, Skip);
+  RequestStates(Window, Skip, SkipTaskbar, SkipPager);
   xcb_flush(Conn);
 }
 

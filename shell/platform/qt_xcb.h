@@ -32,6 +32,8 @@ public:
   // Adds (or removes) the skip-taskbar and skip-pager states, both on the property (read by the
   // window manager when it maps the window) and by client message (for a window it manages).
   void SetSkipStates(xcb_window_t Window, bool Skip) const;
+  // Asks the window manager to add (or remove) the stay-on-top state of a window it manages.
+  void RequestAbove(xcb_window_t Window, bool Above) const;
 
   // The window's _NET_WM_STATE atoms as the property holds them now.
   std::vector<xcb_atom_t> States(xcb_window_t Window) const;
@@ -44,7 +46,7 @@ private:
   std::optional<xcb_window_t> ActiveWindow() const;
   std::optional<TRect> RootGeometry(xcb_window_t Window) const;
   void WriteStatesProperty(xcb_window_t Window, bool Skip) const;
-  void RequestStates(xcb_window_t Window, bool Skip) const;
+  void RequestStates(xcb_window_t Window, bool Add, xcb_atom_t First, xcb_atom_t Second) const;
 
   xcb_connection_t* Conn;
   xcb_window_t RootWindow;
@@ -53,6 +55,7 @@ private:
   xcb_atom_t NetWmState;
   xcb_atom_t SkipTaskbar;
   xcb_atom_t SkipPager;
+  xcb_atom_t Above;
 };
 
 // Device and logical pixels differ by the device pixel ratio (Qt's coordinates are logical, the

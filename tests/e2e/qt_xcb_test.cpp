@@ -131,26 +131,37 @@ TEST_F(XcbTest, ActiveWindowThatIsGoneGivesNone) {
 
 TEST_F(XcbTest, SkipStatesReachTheWindowManagerBeforeAndAfterMapping) {
   const xcb_atom_t Above = X->Intern("_NET_WM_STATE_ABOVE");
+  auto Skipped = [&](xcb_window_t W) {
+    return HasState(W, X->SkipTaskbarAtom()) && HasState(W, X->SkipPagerAtom());
+  };
   for (const bool BeforeMap : {true, false}) {
     SCOPED_TRACE(BeforeMap ? "set before mapping" : "set after mapping");
     const xcb_window_t W = MakeWindow(40, 40, 100, 100);
-    xcb_change_property(Conn, XCB_PROP_MODE_REPLACE, W, X->Intern("_NET_WM_STATE"), XCB_ATOM_ATOM,
-                        32, 1, &Above);
     if (BeforeMap) {
+      xcb_change_property(Conn, XCB_PROP_MODE_REPLACE, W, X->Intern("_NET_WM_STATE"), XCB_ATOM_ATOM,
+                          32, 1, &Above);
       X->SetSkipStates(W, true);
-      Map(W);
-    } else {
+      EXPECT_TRUE(Skipped(W) && HasState(W, Above)) << "added to the property, others kept";
+      // As a window does: asked again once managed, since a busy window manager may drop what
+      // it read from the property while taking the window over.
       Map(W);
       X->SetSkipStates(W, true);
+      EXPECT_TRUE(WaitFor([&] { return Skipped(W); }));
+      continue;
     }
-    EXPECT_TRUE(WaitFor(
-        [&] { return HasState(W, X->SkipTaskbarAtom()) && HasState(W, X->SkipPagerAtom()); }));
+    Map(W);
+    X->RequestAbove(W, true);
+    ASSERT_TRUE(WaitFor([&] { return HasState(W, Above); }));
+    X->SetSkipStates(W, true);
+    EXPECT_TRUE(WaitFor([&] { return Skipped(W); }));
     EXPECT_TRUE(HasState(W, Above)) << "other states are kept";
 
     X->SetSkipStates(W, false);
     EXPECT_TRUE(WaitFor(
         [&] { return !HasState(W, X->SkipTaskbarAtom()) && !HasState(W, X->SkipPagerAtom()); }));
     EXPECT_TRUE(HasState(W, Above));
+    X->RequestAbove(W, false);
+    EXPECT_TRUE(WaitFor([&] { return !HasState(W, Above); }));
   }
 }
 
