@@ -337,4 +337,9 @@ std::vector<std::uint8_t> WriteFormStream(const TComponentRecord& ARoot) {
   return writer.Take();
 }
 
+bool operator==(const TComponentRecord& A, const TComponentRecord& B) {
+  return A.ClassName == B.ClassName && A.Name == B.Name && A.Properties == B.Properties &&
+         A.Children == B.Children;
+}
+
 } // namespace nyarumi

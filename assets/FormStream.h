@@ -12,11 +12,14 @@
 namespace nyarumi {
 
 struct TComponentRecord {
-  std::string ClassName; // "TImage"
-  std::string Name;      // may be empty
+  std::string ClassName;                                  // "TImage"
+  std::string Name;                                       // may be empty
   std::vector<std::pair<std::string, TValue>> Properties; // stream order, dotted names kept
   std::vector<TComponentRecord> Children;
 };
+
+// Same classes, names, properties (in order, with equal values) and children, all the way down.
+bool operator==(const TComponentRecord& A, const TComponentRecord& B);
 
 // Checks the "TPF0" signature and reads the root record with all its children.
 TComponentRecord ReadFormStream(std::span<const std::uint8_t> ABytes);

@@ -14,25 +14,6 @@
 namespace nyarumi::fuzz {
 namespace {
 
-bool SameTree(const TComponentRecord& A, const TComponentRecord& B) {
-  if (A.ClassName != B.ClassName || A.Name != B.Name ||
-      A.Properties.size() != B.Properties.size() || A.Children.size() != B.Children.size()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < A.Properties.size(); ++i) {
-    if (A.Properties[i].first != B.Properties[i].first ||
-        !(A.Properties[i].second == B.Properties[i].second)) {
-      return false;
-    }
-  }
-  for (std::size_t i = 0; i < A.Children.size(); ++i) {
-    if (!SameTree(A.Children[i], B.Children[i])) {
-      return false;
-    }
-  }
-  return true;
-}
-
 void CheckTree(std::span<const std::uint8_t> ABytes) {
   TComponentRecord tree;
   try {
@@ -44,7 +25,7 @@ void CheckTree(std::span<const std::uint8_t> ABytes) {
   // Anything the reader accepts, the tools must be able to write back unchanged.
   const std::vector<std::uint8_t> written = WriteFormStream(tree);
   const TComponentRecord again = ReadFormStream(written);
-  FUZZ_CHECK(SameTree(tree, again));
+  FUZZ_CHECK(tree == again);
   FUZZ_CHECK(WriteFormStream(again) == written);
 }
 

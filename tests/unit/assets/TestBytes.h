@@ -57,23 +57,4 @@ inline std::vector<std::uint8_t> OneProperty(std::string_view AName,
       .Get();
 }
 
-inline bool SameRecord(const TComponentRecord& A, const TComponentRecord& B) {
-  if (A.ClassName != B.ClassName || A.Name != B.Name ||
-      A.Properties.size() != B.Properties.size() || A.Children.size() != B.Children.size()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < A.Properties.size(); ++i) {
-    if (A.Properties[i].first != B.Properties[i].first ||
-        !(A.Properties[i].second == B.Properties[i].second)) {
-      return false;
-    }
-  }
-  for (std::size_t i = 0; i < A.Children.size(); ++i) {
-    if (!SameRecord(A.Children[i], B.Children[i])) {
-      return false;
-    }
-  }
-  return true;
-}
-
 } // namespace nyarumi::test
