@@ -33,7 +33,7 @@ TPropertySite SiteOf(const TComponent& AComponent, const TClassInfo& AInfo,
 // Rethrows AError with the property's site in front, keeping its type.
 [[noreturn]] void RethrowAt(const TPropertySite& ASite, const Exception& AError) {
   const std::string text =
-      FormatMessage(MSG_PROPERTY_ERROR, {ASite.Object, ".", ASite.Property, AError.what()});
+      FormatText(MSG_PROPERTY_ERROR, {ASite.Object, ".", ASite.Property, AError.what()});
   if (dynamic_cast<const EReadError*>(&AError) != nullptr) {
     throw EReadError(text);
   }
@@ -91,7 +91,7 @@ private:
   const TClassInfo& ClassOf(const std::string& AClassName) const {
     const TClassInfo* info = FRegistry.Find(AClassName);
     if (info == nullptr) {
-      throw Exception(FormatMessage(MSG_CLASS_NOT_FOUND, {AClassName}));
+      throw Exception(FormatText(MSG_CLASS_NOT_FOUND, {AClassName}));
     }
     return *info;
   }
@@ -100,7 +100,7 @@ private:
     const TClassInfo& info = ClassOf(ARecord.ClassName);
     TComponent* component = info.Create ? info.Create(&FRoot, &AParent) : nullptr;
     if (component == nullptr) { // a class that can only be a root
-      throw Exception(FormatMessage(MSG_CLASS_NOT_FOUND, {ARecord.ClassName}));
+      throw Exception(FormatText(MSG_CLASS_NOT_FOUND, {ARecord.ClassName}));
     }
     FCreated.push_back(component);
     component->SetName(ARecord.Name);
@@ -156,9 +156,9 @@ void LoadForm(TComponent& ARoot, const TComponentRecord& ARecord, const TClassRe
 
 void ReadComponentResource(TComponent& ARoot, std::string_view AClassName,
                            const TClassRegistry& ARegistry) {
-  const auto bytes = FindResource(AClassName);
+  const auto bytes = LookupResource(AClassName);
   if (bytes.empty()) {
-    throw Exception(FormatMessage(MSG_RESOURCE_NOT_FOUND, {std::string(AClassName)}));
+    throw Exception(FormatText(MSG_RESOURCE_NOT_FOUND, {std::string(AClassName)}));
   }
   LoadForm(ARoot, ReadFormStream(bytes), ARegistry);
 }

@@ -30,7 +30,7 @@ TResourceRegistration::TResourceRegistration(std::string_view AName,
   Head() = this;
 }
 
-std::span<const std::uint8_t> FindResource(std::string_view AName) {
+std::span<const std::uint8_t> LookupResource(std::string_view AName) {
   for (const TResourceRegistration* r = Head(); r != nullptr; r = r->FNext) {
     if (SameName(r->FName, AName)) {
       return r->FBytes;

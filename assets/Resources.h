@@ -10,10 +10,10 @@ namespace nyarumi {
 
 // The bytes of the resource of that name, compared without regard to ASCII case; empty when no
 // such resource was linked in. Embedded files are never empty.
-std::span<const std::uint8_t> FindResource(std::string_view AName);
+std::span<const std::uint8_t> LookupResource(std::string_view AName);
 
 // Created by the generated sources as static objects, one per embedded file; it links itself
-// into the list that FindResource searches. Never create one elsewhere.
+// into the list that LookupResource searches. Never create one elsewhere.
 class TResourceRegistration {
 public:
   TResourceRegistration(std::string_view AName, std::span<const std::uint8_t> ABytes);
@@ -21,7 +21,7 @@ public:
   TResourceRegistration& operator=(const TResourceRegistration&) = delete;
 
 private:
-  friend std::span<const std::uint8_t> FindResource(std::string_view);
+  friend std::span<const std::uint8_t> LookupResource(std::string_view);
   std::string_view FName;
   std::span<const std::uint8_t> FBytes;
   const TResourceRegistration* FNext = nullptr;

@@ -5,7 +5,7 @@ endif()
 file(READ ${INPUT} hex HEX)
 string(LENGTH "${hex}" digits)
 if(digits EQUAL 0)
-  # FindResource reports an empty span as a missing resource.
+  # LookupResource reports an empty span as a missing resource.
   message(FATAL_ERROR "${INPUT} is empty: an embedded resource must hold at least one byte")
 endif()
 math(EXPR size "${digits} / 2")

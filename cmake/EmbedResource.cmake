@@ -1,7 +1,7 @@
 # nyarumi_embed_resources(<target> [<NAME> <file>]...)
 #
 # Makes <target>, an object library whose generated sources carry the bytes of each <file> and
-# register them under <NAME> for FindResource (assets/Resources.h). Link <target> straight into
+# register them under <NAME> for LookupResource (assets/Resources.h). Link <target> straight into
 # the executable: its objects register themselves at start-up, nothing refers to them by name,
 # so they must not pass through a static library, where the linker would drop them.
 function(nyarumi_embed_resources target)

@@ -2,7 +2,7 @@
 
 namespace nyarumi {
 
-std::string FormatMessage(const std::string& pattern, std::initializer_list<std::string> args) {
+std::string FormatText(const std::string& pattern, std::initializer_list<std::string> args) {
   std::string out;
   auto next = args.begin();
   for (std::size_t i = 0; i < pattern.size(); ++i) {

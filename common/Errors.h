@@ -18,6 +18,6 @@ public:
 };
 
 // Fills each "%s" of a fixed message in turn; surplus placeholders stay as they are.
-std::string FormatMessage(const std::string& pattern, std::initializer_list<std::string> args);
+std::string FormatText(const std::string& pattern, std::initializer_list<std::string> args);
 
 } // namespace nyarumi

@@ -30,7 +30,7 @@ void CoverWindow(TControl& AControl) {
 }
 
 [[noreturn]] void Missing(std::string_view AName) {
-  throw EReadError(FormatMessage(MSG_COMPONENT_MISSING, {std::string(AName)}));
+  throw EReadError(FormatText(MSG_COMPONENT_MISSING, {std::string(AName)}));
 }
 
 } // namespace

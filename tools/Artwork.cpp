@@ -50,9 +50,9 @@ namespace {
 void CheckBounds(const TFrameArt& AFrame, const TRect& AExpected) {
   if (AFrame.Region.Bounds() != AExpected) {
     const TRect b = AFrame.Region.Bounds();
-    throw Exception(FormatMessage("%s: region bounds (%s, %s)-(%s, %s) are not the frame's box",
-                                  {AFrame.Name, std::to_string(b.Left), std::to_string(b.Top),
-                                   std::to_string(b.Right), std::to_string(b.Bottom)}));
+    throw Exception(FormatText("%s: region bounds (%s, %s)-(%s, %s) are not the frame's box",
+                               {AFrame.Name, std::to_string(b.Left), std::to_string(b.Top),
+                                std::to_string(b.Right), std::to_string(b.Bottom)}));
   }
 }
 

@@ -75,11 +75,11 @@ TApplication::~TApplication() {
   }
 }
 
-void TApplication::AddForm(TForm* AForm) {
+void TApplication::RegisterForm(TForm* AForm) {
   FForms.push_back(AForm);
 }
 
-void TApplication::RemoveForm(TForm* AForm) {
+void TApplication::UnregisterForm(TForm* AForm) {
   std::erase(FForms, AForm);
 }
 

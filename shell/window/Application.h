@@ -46,8 +46,8 @@ public:
 
 private:
   friend class TForm;
-  void AddForm(TForm* AForm);
-  void RemoveForm(TForm* AForm);
+  void RegisterForm(TForm* AForm);
+  void UnregisterForm(TForm* AForm);
 
   std::string FTitle;
   std::vector<TForm*> FForms;

@@ -35,7 +35,7 @@ private:
 TForm::TForm(TComponent* AOwner) : TControl(AOwner), FEvents(std::make_unique<TEvents>(*this)) {
   FVisible = false;
   if (TApplication* app = CurrentApplication()) {
-    app->AddForm(this);
+    app->RegisterForm(this);
   }
 }
 
@@ -54,7 +54,7 @@ TForm::~TForm() {
     FHandle = WindowId::None;
   }
   if (TApplication* app = CurrentApplication()) {
-    app->RemoveForm(this);
+    app->UnregisterForm(this);
   }
 }
 

@@ -96,13 +96,13 @@ std::uint32_t RgbToPixel(TRgb AColor) {
 
 std::optional<std::uint8_t> CharsetFromIdent(std::string_view AIdent) {
   if (AIdent == "ANSI_CHARSET") {
-    return ANSI_CHARSET;
+    return FONT_CHARSET_ANSI;
   }
   if (AIdent == "DEFAULT_CHARSET") {
-    return DEFAULT_CHARSET;
+    return FONT_CHARSET_DEFAULT;
   }
   if (AIdent == "SHIFTJIS_CHARSET") {
-    return SHIFTJIS_CHARSET;
+    return FONT_CHARSET_SHIFTJIS;
   }
   return std::nullopt;
 }

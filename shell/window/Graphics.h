@@ -49,9 +49,9 @@ std::uint32_t RgbToPixel(TRgb AColor); // 0x00RRGGBB
 enum TFontStyle : std::uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = std::uint8_t;
 
-inline constexpr std::uint8_t ANSI_CHARSET = 0;
-inline constexpr std::uint8_t DEFAULT_CHARSET = 1;
-inline constexpr std::uint8_t SHIFTJIS_CHARSET = 128;
+inline constexpr std::uint8_t FONT_CHARSET_ANSI = 0;
+inline constexpr std::uint8_t FONT_CHARSET_DEFAULT = 1;
+inline constexpr std::uint8_t FONT_CHARSET_SHIFTJIS = 128;
 std::optional<std::uint8_t> CharsetFromIdent(std::string_view AIdent);
 
 class TFont {
@@ -78,7 +78,7 @@ private:
   std::int32_t FHeight = -12;
   TColor FColor = clWindowText;
   TFontStyles FStyle = 0;
-  std::uint8_t FCharset = DEFAULT_CHARSET;
+  std::uint8_t FCharset = FONT_CHARSET_DEFAULT;
 };
 
 enum class TBrushStyle { bsSolid, bsClear };

@@ -129,7 +129,7 @@ TEST_F(LoadTest, ASmallFormStreamBuildsItsComponentsThroughTheRegistry) {
   EXPECT_EQ(Form.Caption(), "Nyarumi");
   EXPECT_EQ(Form.ClientWidth(), 88);
   EXPECT_EQ(Form.Position(), TPosition::poDesktopCenter);
-  EXPECT_EQ(Form.Font().Charset(), SHIFTJIS_CHARSET);
+  EXPECT_EQ(Form.Font().Charset(), FONT_CHARSET_SHIFTJIS);
   EXPECT_EQ(Form.Color(), clWhite);
   ASSERT_NE(Form.popMainMenu, nullptr);
   EXPECT_EQ(Form.PopupMenu(), Form.popMainMenu);

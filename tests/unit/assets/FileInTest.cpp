@@ -173,10 +173,10 @@ TEST(Resources, EmbeddedBytesEqualTheFileAndUnknownNamesFindNothing) {
   const std::vector<std::uint8_t> file((std::istreambuf_iterator<char>(in)),
                                        std::istreambuf_iterator<char>());
   ASSERT_EQ(file.size(), 263u);
-  const auto found = FindResource("EmbedTest");
+  const auto found = LookupResource("EmbedTest");
   EXPECT_EQ(std::vector<std::uint8_t>(found.begin(), found.end()), file);
-  EXPECT_TRUE(FindResource("EMBEDTES").empty());
-  EXPECT_TRUE(FindResource("").empty());
+  EXPECT_TRUE(LookupResource("EMBEDTES").empty());
+  EXPECT_TRUE(LookupResource("").empty());
 }
 
 } // namespace

@@ -6,10 +6,10 @@
 namespace nyarumi {
 namespace {
 
-TEST(FormatMessage, FillsPlaceholdersInOrderAndKeepsSurplusOnes) {
-  EXPECT_EQ(FormatMessage("%s%s%s の読み込み中のエラー : %s", {"TImage", ".", "Width"}),
+TEST(FormatText, FillsPlaceholdersInOrderAndKeepsSurplusOnes) {
+  EXPECT_EQ(FormatText("%s%s%s の読み込み中のエラー : %s", {"TImage", ".", "Width"}),
             "TImage.Width の読み込み中のエラー : %s");
-  EXPECT_EQ(FormatMessage("クラス %s が見つかりません", {"TFoo", "extra"}),
+  EXPECT_EQ(FormatText("クラス %s が見つかりません", {"TFoo", "extra"}),
             "クラス TFoo が見つかりません");
 }
 

@@ -94,7 +94,7 @@ TEST_F(AboutWindow, EveryMenuGoesWithTheWindow) {
 
 // The layout built into the program, once it is there.
 TEST_F(AboutWindow, LoadsFromTheEmbeddedLayout) {
-  if (FindResource("TFRMABUT").empty()) {
+  if (LookupResource("TFRMABUT").empty()) {
     GTEST_SKIP() << "TFRMABUT is not embedded in this build";
   }
   Form = CreateAboutWindow(Registry);

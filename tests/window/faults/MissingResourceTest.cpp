@@ -10,7 +10,7 @@ namespace nyarumi::test {
 namespace {
 
 TEST_F(FaultTest, TheMainWindowIsNotCreatedWhenItsResourceIsMissing) {
-  ASSERT_TRUE(FindResource("TFRMMAIN").empty()) << "this test runs without the streams";
+  ASSERT_TRUE(LookupResource("TFRMMAIN").empty()) << "this test runs without the streams";
   RegisterfrmMAIN(Registry);
   try {
     (void)CreatefrmMAIN(Registry);
@@ -26,7 +26,7 @@ TEST_F(FaultTest, TheMainWindowIsNotCreatedWhenItsResourceIsMissing) {
 }
 
 TEST_F(FaultTest, TheAboutWindowIsNotCreatedWhenItsResourceIsMissing) {
-  ASSERT_TRUE(FindResource("TFRMABUT").empty()) << "this test runs without the streams";
+  ASSERT_TRUE(LookupResource("TFRMABUT").empty()) << "this test runs without the streams";
   RegisterAboutClasses(Registry);
   try {
     (void)CreateAboutWindow(Registry);

@@ -46,7 +46,7 @@ template <class T> std::string CaseName(const ::testing::TestParamInfo<T>& AInfo
 class MainFaultTest : public FaultTest {
 protected:
   void SetUp() override {
-    if (FindResource("TFRMMAIN").empty()) {
+    if (LookupResource("TFRMMAIN").empty()) {
       GTEST_SKIP() << "the program's main-window stream is not built in";
     }
     RegisterfrmMAIN(Registry);

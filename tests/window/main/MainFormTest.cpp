@@ -328,7 +328,7 @@ TEST_F(MainFormTest, QuitEndsTheProgramFromMenuShortcutOrClose) {
 
 // The shipped stream, once the artwork is built in, loads into the same class.
 TEST_F(MainFormTest, TheEmbeddedStreamMakesAShapedStandingCharacter) {
-  if (FindResource("TFRMMAIN").empty()) {
+  if (LookupResource("TFRMMAIN").empty()) {
     GTEST_SKIP() << "the program's main-window stream is not built in yet";
   }
   Form.reset();

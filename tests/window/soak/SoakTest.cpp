@@ -228,7 +228,7 @@ struct TBefore {
 };
 
 TEST_F(SoakTest, AMillionTicksKeepHerStateHerOutlineAndTheRegionHandlesSound) {
-  if (FindResource("TFRMMAIN").empty()) {
+  if (LookupResource("TFRMMAIN").empty()) {
     GTEST_SKIP() << "the program's main-window stream is not built in";
   }
   std::bitset<0x300> valid;
