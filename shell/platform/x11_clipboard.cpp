@@ -2,8 +2,6 @@
 
 #include <X11/Xatom.h>
 
-#include <utility>
-
 namespace nyarumi::x11 {
 
 TX11Clipboard::~TX11Clipboard() {
@@ -61,25 +59,6 @@ void TX11Clipboard::Answer(const XSelectionRequestEvent& ARequest) {
   XFlush(FDisplay.Dpy());
 }
 
-std::optional<std::string>
-TX11Clipboard::Get(const std::function<void(const std::function<bool()>&)>& AWait) {
-  const TAtoms& A = FDisplay.Atoms();
-  const Window Owner = XGetSelectionOwner(FDisplay.Dpy(), A.Clipboard);
-  if (Owner == XNone) {
-    return std::nullopt;
-  }
-  if (FOwned && Owner == FWindow) {
-    return FOwned;
-  }
-  FReceived.reset();
-  FWaiting = true;
-  XConvertSelection(FDisplay.Dpy(), A.Clipboard, A.Utf8String, A.Transfer, Ensure(), CurrentTime);
-  XFlush(FDisplay.Dpy());
-  AWait([this] { return !FWaiting; });
-  FWaiting = false;
-  return std::exchange(FReceived, std::nullopt);
-}
-
 void TX11Clipboard::Handle(XEvent& AEvent) {
   switch (AEvent.type) {
   case SelectionRequest:
@@ -88,29 +67,6 @@ void TX11Clipboard::Handle(XEvent& AEvent) {
   case SelectionClear:
     FOwned.reset();
     break;
-  case SelectionNotify: {
-    if (!FWaiting) {
-      break;
-    }
-    FWaiting = false;
-    if (AEvent.xselection.property == XNone) {
-      break; // the owner could not convert
-    }
-    Atom Type = XNone;
-    int Format = 0;
-    unsigned long Count = 0, After = 0;
-    unsigned char* Data = nullptr;
-    // Texts beyond a megabyte (sent in increments) are not read.
-    if (XGetWindowProperty(FDisplay.Dpy(), FWindow, FDisplay.Atoms().Transfer, 0, 1L << 18, True,
-                           AnyPropertyType, &Type, &Format, &Count, &After, &Data) == Success &&
-        Data != nullptr) {
-      if (Format == 8 && Type != FDisplay.Atoms().Incr) {
-        FReceived = std::string(reinterpret_cast<const char*>(Data), Count);
-      }
-      XFree(Data);
-    }
-    break;
-  }
   default:
     break;
   }

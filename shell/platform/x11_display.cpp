@@ -83,7 +83,7 @@ TX11Display::TX11Display() {
   FBlueShift = ShiftOf(FVisual->blue_mask);
 
   // One round trip for every atom the backend needs.
-  static constexpr std::array<const char*, 21> Names{"WM_PROTOCOLS",
+  static constexpr std::array<const char*, 19> Names{"WM_PROTOCOLS",
                                                      "WM_DELETE_WINDOW",
                                                      "WM_STATE",
                                                      "_NET_WM_NAME",
@@ -101,15 +101,13 @@ TX11Display::TX11Display() {
                                                      "UTF8_STRING",
                                                      "CLIPBOARD",
                                                      "TARGETS",
-                                                     "TEXT",
-                                                     "INCR",
-                                                     "NYARUMI_TRANSFER"};
+                                                     "TEXT"};
   std::array<Atom, Names.size()> Values{};
   XInternAtoms(FDisplay, const_cast<char**>(Names.data()), static_cast<int>(Names.size()), False,
                Values.data());
   FAtoms = {Values[0],  Values[1],  Values[2],  Values[3],  Values[4],  Values[5],  Values[6],
             Values[7],  Values[8],  Values[9],  Values[10], Values[11], Values[12], Values[13],
-            Values[14], Values[15], Values[16], Values[17], Values[18], Values[19], Values[20]};
+            Values[14], Values[15], Values[16], Values[17], Values[18]};
 
   const char* Resources = XResourceManagerString(FDisplay);
   const char* Override = std::getenv("NYARUMI_SCALE");

@@ -38,8 +38,6 @@ struct TAtoms {
   Atom Clipboard = XNone;
   Atom Targets = XNone;
   Atom Text = XNone;
-  Atom Incr = XNone;
-  Atom Transfer = XNone; // the property a clipboard read asks the owner to fill
 };
 
 // The integer scale from Xft.dpi (96 per step, rounded) unless AOverride holds a number from

@@ -162,6 +162,14 @@ std::vector<TTextLine> BreakLines(const std::u32string& AText, const std::vector
 }
 
 TX11Fonts::~TX11Fonts() {
+  if (!FFaces.empty()) {
+    // Xft keeps closed fonts in a cache of the display and frees them while the display closes,
+    // after the render extension has already forgotten it; a display opened later at the same
+    // address then meets stale render data. With no cache the fonts go now, while all is alive.
+    FcPattern* Defaults = FcPatternCreate();
+    FcPatternAddInteger(Defaults, XFT_MAX_UNREF_FONTS, 0);
+    XftDefaultSet(FDisplay.Dpy(), Defaults);
+  }
   for (auto& [K, F] : FFaces) {
     if (F.Fallback != nullptr && F.Fallback != F.Primary) {
       XftFontClose(FDisplay.Dpy(), F.Fallback);

@@ -1,13 +1,12 @@
 #include "shell/platform/x11_platform.h"
 
-#include "shell/platform/qt_desktop.h"
-#include "shell/platform/qt_xcb.h"
 #include "shell/platform/x11_button.h"
 #include "shell/platform/x11_clipboard.h"
 #include "shell/platform/x11_errorbox.h"
+#include "shell/platform/x11_ewmh.h"
 #include "shell/platform/x11_menu.h"
-#include "shell/platform/x11_process.h"
 #include "shell/platform/x11_style.h"
+#include "shell/platform/xdg_desktop.h"
 
 #include <X11/Xlib-xcb.h>
 #include <X11/cursorfont.h>
@@ -21,8 +20,8 @@ namespace nyarumi::x11 {
 
 TX11Platform::TX11Platform(std::string ASettingsPath)
     : FSettingsPath(std::move(ASettingsPath)), FDisplay(std::make_unique<TX11Display>()) {
-  FEwmh = std::make_unique<qt::TXcb>(XGetXCBConnection(FDisplay->Dpy()),
-                                     static_cast<xcb_window_t>(FDisplay->Root()));
+  FEwmh = std::make_unique<TEwmh>(XGetXCBConnection(FDisplay->Dpy()),
+                                  static_cast<xcb_window_t>(FDisplay->Root()));
   FPictures = std::make_unique<TX11Pictures>(*FDisplay);
   FFonts = std::make_unique<TX11Fonts>(*FDisplay);
   FContext = std::make_unique<TX11Context>(
@@ -97,7 +96,11 @@ void TX11Platform::PaintMarked() {
 
 void TX11Platform::CollectGarbage() {
   std::erase_if(FDeadButtons, [](const auto& B) { return !B->InCallback(); });
-  std::erase_if(FDeadWindows, [](const auto& W) { return !W->InCallback(); });
+  // A window goes only after its buttons: they are its children and point back at it.
+  std::erase_if(FDeadWindows, [this](const auto& W) {
+    return !W->InCallback() && std::none_of(FDeadButtons.begin(), FDeadButtons.end(),
+                                            [&](const auto& B) { return &B->Parent() == W.get(); });
+  });
 }
 
 void TX11Platform::Iterate(int ATimeoutMs) {
@@ -183,6 +186,11 @@ unsigned long TX11Platform::NativeWindowId(WindowId AWindow) const {
   return W != nullptr ? W->Id() : 0;
 }
 
+unsigned long TX11Platform::NativeButtonId(ButtonId AButton) const {
+  const TX11Button* B = FindButton(AButton);
+  return B != nullptr ? B->Id() : 0;
+}
+
 void TX11Platform::DestroyNativeWindow(WindowId AWindow) {
   const auto It = FWindows.find(AWindow);
   if (It == FWindows.end()) {
@@ -200,9 +208,6 @@ void TX11Platform::DestroyNativeWindow(WindowId AWindow) {
       ++B;
     }
   }
-  // Buttons are children of the window: they go before it.
-  std::erase_if(FDeadButtons,
-                [&](const auto& B) { return &B->Parent() == W.get() && !B->InCallback(); });
   FByNative.erase(W->Id());
   W->Detach();
   W->SetVisible(false);
@@ -385,7 +390,7 @@ bool TX11Platform::DeleteObject(RegionId ARegion) {
 
 // --- Timers
 
-TimerId TX11Platform::SetTimer(std::uint32_t AIntervalMs, std::function<void()> ACallback) {
+TimerId TX11Platform::CreateTimer(std::uint32_t AIntervalMs, std::function<void()> ACallback) {
   return FTimers.Add(AIntervalMs, std::move(ACallback), TX11Timers::Clock::now());
 }
 
@@ -423,7 +428,7 @@ std::optional<TRect> TX11Platform::ForegroundWindowRect() {
   if (!Device) {
     return std::nullopt;
   }
-  return qt::DeviceToLogical(*Device, FDisplay->Scale());
+  return DeviceToLogical(*Device, FDisplay->Scale());
 }
 
 TRect TX11Platform::VirtualScreenRect() {
@@ -457,12 +462,16 @@ int TX11Platform::PopupMenu(TPoint AScreenPos, std::span<const TMenuEntry> AEntr
     RunUntil([&] { return Menu.Done(); });
   }
   FMenu = nullptr;
+  RethrowPending();
   return Menu.Done() ? Menu.Result() : -1;
 }
 
 void TX11Platform::ShowErrorBox(std::string_view AText, std::string_view ACaption) {
-  TX11ErrorBox Box(*this, AText, ACaption);
-  Box.Run();
+  {
+    TX11ErrorBox Box(*this, AText, ACaption);
+    Box.Run();
+  }
+  RethrowPending();
 }
 
 // --- Clipboard
@@ -472,39 +481,29 @@ void TX11Platform::SetClipboardText(std::string_view AText) {
   XFlush(FDisplay->Dpy());
 }
 
-std::optional<std::string> TX11Platform::GetClipboardText() {
-  return FClipboard->Get([this](const std::function<bool()>& ADone) {
-    // An owner that never answers must not hang the program: give up after a second.
-    bool Expired = false;
-    const TimerId Limit = FTimers.Add(
-        1000, [&] { Expired = true; }, TX11Timers::Clock::now());
-    RunUntil([&] { return Expired || ADone(); });
-    FTimers.Remove(Limit);
-  });
-}
-
 // --- The desktop around the program
 
 bool TX11Platform::OpenUrl(std::string_view AUrl) {
   if (AUrl.empty()) {
     return false;
   }
-  return SpawnDetached({"xdg-open", std::string(AUrl)});
-}
-
-bool TX11Platform::StartCommand(const std::vector<std::string>& AArgv) {
-  return SpawnDetached(AArgv);
+  return xdg::SpawnDetached({"xdg-open", std::string(AUrl)});
 }
 
 std::optional<std::string> TX11Platform::ReadSetting(std::string_view AKey,
                                                      std::string_view AName) {
   // Read afresh each time: the file is small and read only when a link label is created.
-  return qt::TIniSettings::Load(FSettingsPath).Value(AKey, AName);
+  return xdg::TIniSettings::Load(FSettingsPath).Value(AKey, AName);
 }
 
-std::optional<std::string> TX11Platform::DefaultHandlerCommand(TDefaultHandler AKind) {
-  return qt::DefaultHandlerExec(AKind == TDefaultHandler::WebPage ? "text/html"
-                                                                  : "x-scheme-handler/mailto");
+std::optional<std::string> TX11Platform::DefaultHandlerCommand(THandlerKind AKind) {
+  return xdg::DefaultHandlerExec(AKind == THandlerKind::WebPage ? "text/html"
+                                                                : "x-scheme-handler/mailto");
+}
+
+bool TX11Platform::StartHandler(THandlerKind, std::string_view ACommand,
+                                std::string_view AAddress) {
+  return xdg::StartHandler(ACommand, AAddress);
 }
 
 } // namespace nyarumi::x11

@@ -28,12 +28,9 @@
 #include <unordered_map>
 #include <vector>
 
-namespace nyarumi::qt {
-class TXcb;
-}
-
 namespace nyarumi::x11 {
 
+class TEwmh;
 class TX11Button;
 class TX11Clipboard;
 class TX11Menu;
@@ -82,7 +79,6 @@ public:
   int SetWindowRgn(WindowId AWindow, RegionId ARegion, bool ARedraw) override;
   bool DeleteObject(RegionId ARegion) override;
 
-  TimerId SetTimer(std::uint32_t AIntervalMs, std::function<void()> ACallback) override;
   void KillTimer(TimerId ATimer) override;
 
   std::optional<TPoint> GetCursorPos() override;
@@ -97,12 +93,12 @@ public:
   void ShowErrorBox(std::string_view AText, std::string_view ACaption) override;
 
   void SetClipboardText(std::string_view AText) override;
-  std::optional<std::string> GetClipboardText() override;
 
   bool OpenUrl(std::string_view AUrl) override;
-  bool StartCommand(const std::vector<std::string>& AArgv) override;
   std::optional<std::string> ReadSetting(std::string_view AKey, std::string_view AName) override;
-  std::optional<std::string> DefaultHandlerCommand(TDefaultHandler AKind) override;
+  std::optional<std::string> DefaultHandlerCommand(THandlerKind AKind) override;
+  bool StartHandler(THandlerKind AKind, std::string_view ACommand,
+                    std::string_view AAddress) override;
 
   // Runs the event loop until ADone holds, Quit() is called or a callback failed: what every
   // modal part (menu, error box, clipboard read) waits with.
@@ -113,8 +109,13 @@ public:
 
   // For tests and diagnostics.
   unsigned long NativeWindowId(WindowId AWindow) const;
+  unsigned long NativeButtonId(ButtonId AButton) const;
   const TX11Display& DisplayOf() const { return *FDisplay; }
   std::size_t PictureUploads() const { return FPictures->Uploads(); }
+  std::size_t LiveRegions() const { return FRegions.LiveCount(); }
+
+protected:
+  TimerId CreateTimer(std::uint32_t AIntervalMs, std::function<void()> ACallback) override;
 
 private:
   void Dispatch(const std::function<void()>& ACallback);
@@ -131,7 +132,7 @@ private:
 
   std::string FSettingsPath;
   std::unique_ptr<TX11Display> FDisplay;
-  std::unique_ptr<qt::TXcb> FEwmh;
+  std::unique_ptr<TEwmh> FEwmh;
   std::unique_ptr<TX11Pictures> FPictures;
   std::unique_ptr<TX11Fonts> FFonts;
   std::unique_ptr<TX11Context> FContext;

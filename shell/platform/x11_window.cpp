@@ -1,7 +1,7 @@
 #include "shell/platform/x11_window.h"
 
-#include "shell/platform/qt_xcb.h"
 #include "shell/platform/x11_button.h"
+#include "shell/platform/x11_ewmh.h"
 #include "shell/platform/x11_input.h"
 
 #include <X11/Xatom.h>
@@ -181,6 +181,7 @@ void TX11Window::SetVisible(bool AVisible) {
     WriteStates();
     MoveToExpected();
     XMapRaised(FDpy, FWindow);
+    Invalidate(std::nullopt);
   } else {
     XWithdrawWindow(FDpy, FWindow, FContext.Display.ScreenNumber());
     FMapped = false;
@@ -228,7 +229,9 @@ void TX11Window::Invalidate(std::optional<TRect> AArea) {
 }
 
 void TX11Window::Paint() {
-  if (!FDirty || !FMapped) {
+  // A shown window paints even before the window manager has mapped it: the surface keeps the
+  // picture, and the exposure after mapping copies it again.
+  if (!FDirty || !FWanted) {
     return;
   }
   const TRect Dirty = *FDirty;

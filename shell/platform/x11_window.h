@@ -14,12 +14,9 @@
 #include <optional>
 #include <vector>
 
-namespace nyarumi::qt {
-class TXcb;
-}
-
 namespace nyarumi::x11 {
 
+class TEwmh;
 class TX11Button;
 
 // Runs a window-layer callback; exceptions must not unwind through the event loop, so the
@@ -31,7 +28,7 @@ struct TX11Context {
   const TX11Display& Display;
   TX11Pictures& Pictures;
   TX11Fonts& Fonts;
-  const qt::TXcb& Ewmh;
+  const TEwmh& Ewmh;
   TDispatch Dispatch;
 };
 
@@ -62,7 +59,7 @@ public:
   void SetCursor(Cursor ACursor);
   void Invalidate(std::optional<TRect> AArea);
   bool Dirty() const { return FDirty.has_value(); }
-  // Paints the marked area now (nothing while unmapped: exposure marks it again).
+  // Paints the marked area now (nothing while hidden: showing marks it all).
   void Paint();
 
   // Installs a region as outline and input shape; nullopt restores the full rectangle.
