@@ -477,6 +477,11 @@ void TX11Window::Handle(XEvent& AEvent) {
       break;
     }
     const bool Down = AEvent.type == ButtonPress;
+    if (Down && !FFocused && FMapped) {
+      // A click gives the window the keyboard at once, in the server's order of events: a key
+      // pressed right after it must not go to the window that had the focus before.
+      XSetInputFocus(FDpy, FWindow, RevertToParent, AEvent.xbutton.time);
+    }
     const TShiftState S = Down ? ShiftStateOf(AEvent.xbutton.state, Button)
                                : ShiftStateOf(AEvent.xbutton.state, std::nullopt, Button);
     const TPoint P = Logical(AEvent.xbutton.x, AEvent.xbutton.y);
