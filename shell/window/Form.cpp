@@ -215,6 +215,9 @@ void TForm::VisibleChanged() {
           Centre();
         }
       }
+      for (TControl* c : std::vector<TControl*>(FControls)) {
+        c->ParentShowing();
+      }
       ApplyGeometry();
       CurrentPlatform().SetWindowVisible(FHandle, true);
     } else if (HandleAllocated()) {
