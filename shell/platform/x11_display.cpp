@@ -82,32 +82,42 @@ TX11Display::TX11Display() {
   FGreenShift = ShiftOf(FVisual->green_mask);
   FBlueShift = ShiftOf(FVisual->blue_mask);
 
-  // One round trip for every atom the backend needs.
-  static constexpr std::array<const char*, 19> Names{"WM_PROTOCOLS",
-                                                     "WM_DELETE_WINDOW",
-                                                     "WM_STATE",
-                                                     "_NET_WM_NAME",
-                                                     "_NET_WM_PID",
-                                                     "_NET_WM_STATE",
-                                                     "_NET_WM_STATE_ABOVE",
-                                                     "_NET_WM_STATE_SKIP_TASKBAR",
-                                                     "_NET_WM_STATE_SKIP_PAGER",
-                                                     "_NET_WM_WINDOW_TYPE",
-                                                     "_NET_WM_WINDOW_TYPE_UTILITY",
-                                                     "_NET_WM_WINDOW_TYPE_DIALOG",
-                                                     "_NET_FRAME_EXTENTS",
-                                                     "_NET_REQUEST_FRAME_EXTENTS",
-                                                     "_MOTIF_WM_HINTS",
-                                                     "UTF8_STRING",
-                                                     "CLIPBOARD",
-                                                     "TARGETS",
-                                                     "TEXT"};
-  std::array<Atom, Names.size()> Values{};
-  XInternAtoms(FDisplay, const_cast<char**>(Names.data()), static_cast<int>(Names.size()), False,
-               Values.data());
-  FAtoms = {Values[0],  Values[1],  Values[2],  Values[3],  Values[4],  Values[5],  Values[6],
-            Values[7],  Values[8],  Values[9],  Values[10], Values[11], Values[12], Values[13],
-            Values[14], Values[15], Values[16], Values[17], Values[18]};
+  // One round trip for every atom the backend needs, each named beside the field it fills.
+  struct Slot {
+    const char* Name;
+    Atom TAtoms::*Field;
+  };
+  static constexpr std::array<Slot, 20> Slots{{
+      {"WM_PROTOCOLS", &TAtoms::WmProtocols},
+      {"WM_DELETE_WINDOW", &TAtoms::WmDeleteWindow},
+      {"WM_STATE", &TAtoms::WmState},
+      {"_NET_WM_NAME", &TAtoms::NetWmName},
+      {"_NET_WM_PID", &TAtoms::NetWmPid},
+      {"_NET_WM_STATE", &TAtoms::NetWmState},
+      {"_NET_WM_STATE_ABOVE", &TAtoms::NetWmStateAbove},
+      {"_NET_WM_STATE_SKIP_TASKBAR", &TAtoms::NetWmStateSkipTaskbar},
+      {"_NET_WM_STATE_SKIP_PAGER", &TAtoms::NetWmStateSkipPager},
+      {"_NET_WM_WINDOW_TYPE", &TAtoms::NetWmWindowType},
+      {"_NET_WM_WINDOW_TYPE_UTILITY", &TAtoms::NetWmWindowTypeUtility},
+      {"_NET_WM_WINDOW_TYPE_DIALOG", &TAtoms::NetWmWindowTypeDialog},
+      {"_NET_FRAME_EXTENTS", &TAtoms::NetFrameExtents},
+      {"_NET_REQUEST_FRAME_EXTENTS", &TAtoms::NetRequestFrameExtents},
+      {"_MOTIF_WM_HINTS", &TAtoms::MotifWmHints},
+      {"UTF8_STRING", &TAtoms::Utf8String},
+      {"CLIPBOARD", &TAtoms::Clipboard},
+      {"TARGETS", &TAtoms::Targets},
+      {"TEXT", &TAtoms::Text},
+      {"_NET_ACTIVE_WINDOW", &TAtoms::NetActiveWindow},
+  }};
+  std::array<char*, Slots.size()> Names{};
+  for (std::size_t I = 0; I < Slots.size(); ++I) {
+    Names[I] = const_cast<char*>(Slots[I].Name);
+  }
+  std::array<Atom, Slots.size()> Values{};
+  XInternAtoms(FDisplay, Names.data(), static_cast<int>(Names.size()), False, Values.data());
+  for (std::size_t I = 0; I < Slots.size(); ++I) {
+    FAtoms.*(Slots[I].Field) = Values[I];
+  }
 
   const char* Resources = XResourceManagerString(FDisplay);
   const char* Override = std::getenv("NYARUMI_SCALE");

@@ -38,6 +38,7 @@ struct TAtoms {
   Atom Clipboard = XNone;
   Atom Targets = XNone;
   Atom Text = XNone;
+  Atom NetActiveWindow = XNone;
 };
 
 // The integer scale from Xft.dpi (96 per step, rounded) unless AOverride holds a number from

@@ -8,6 +8,7 @@
 #include "shell/platform/x11_style.h"
 #include "shell/platform/xdg_desktop.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib-xcb.h>
 #include <X11/cursorfont.h>
 
@@ -28,6 +29,7 @@ TX11Platform::TX11Platform(std::string ASettingsPath)
       TX11Context{*FDisplay, *FPictures, *FFonts, *FEwmh,
                   [this](const std::function<void()>& Call) { Dispatch(Call); }});
   FClipboard = std::make_unique<TX11Clipboard>(*FDisplay);
+  XSelectInput(FDisplay->Dpy(), FDisplay->Root(), PropertyChangeMask);
 }
 
 TX11Platform::~TX11Platform() {
@@ -67,6 +69,13 @@ void TX11Platform::RethrowPending() {
 
 void TX11Platform::DispatchEvent(XEvent& AEvent) {
   const Window Target = AEvent.xany.window;
+  if (Target == FDisplay->Root()) {
+    if (AEvent.type == PropertyNotify &&
+        AEvent.xproperty.atom == FDisplay->Atoms().NetActiveWindow) {
+      FActiveStale = true;
+    }
+    return;
+  }
   if (FMenu != nullptr && Target == FMenu->Id()) {
     FMenu->Handle(AEvent);
     return;
@@ -417,14 +426,36 @@ bool TX11Platform::ProgramHasFocus() {
                                          [](const auto& W) { return W.second->HasFocus(); });
 }
 
+void TX11Platform::ReadActiveWindow() {
+  FActiveStale = false;
+  FActive = XNone;
+  Atom Type = XNone;
+  int Format = 0;
+  unsigned long Count = 0, After = 0;
+  unsigned char* Data = nullptr;
+  if (XGetWindowProperty(FDisplay->Dpy(), FDisplay->Root(), FDisplay->Atoms().NetActiveWindow, 0, 1,
+                         False, XA_WINDOW, &Type, &Format, &Count, &After, &Data) == Success &&
+      Data != nullptr) {
+    if (Format == 32 && Count == 1) {
+      FActive = static_cast<Window>(*reinterpret_cast<const unsigned long*>(Data));
+    }
+    XFree(Data);
+  }
+}
+
 std::optional<TRect> TX11Platform::ForegroundWindowRect() {
-  std::vector<xcb_window_t> Ours;
-  Ours.reserve(FWindows.size());
+  if (FActiveStale) {
+    ReadActiveWindow();
+  }
+  if (FActive == XNone || FByNative.contains(FActive)) {
+    return std::nullopt; // no active window, or one of ours: nothing to ask the server
+  }
+  FOurs.clear();
   for (const auto& [Id, W] : FWindows) {
-    Ours.push_back(static_cast<xcb_window_t>(W->Id()));
+    FOurs.push_back(static_cast<std::uint32_t>(W->Id()));
   }
   XFlush(FDisplay->Dpy());
-  const auto Device = FEwmh->ActiveWindowFrame(Ours);
+  const auto Device = FEwmh->ActiveWindowFrame(FOurs);
   if (!Device) {
     return std::nullopt;
   }

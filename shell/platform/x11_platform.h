@@ -128,6 +128,7 @@ private:
   void RethrowPending();
   WindowId AddWindow(const TWindowParams& AParams, WindowEvents& AEvents, bool AClosable);
   TX11Window* Find(WindowId AWindow) const;
+  void ReadActiveWindow();
   TX11Button* FindButton(ButtonId AButton) const;
 
   std::string FSettingsPath;
@@ -147,6 +148,11 @@ private:
   // Destroyed from inside their own callbacks: freed once no handler of theirs runs.
   std::vector<std::unique_ptr<TX11Window>> FDeadWindows;
   std::vector<std::unique_ptr<TX11Button>> FDeadButtons;
+  // The desktop's active window, read again only when the root window says it changed: most
+  // ticks then ask the server nothing about it.
+  Window FActive = XNone;
+  bool FActiveStale = true;
+  std::vector<std::uint32_t> FOurs; // X window ids, reused by every tick
   Cursor FArrow = XNone;
   Cursor FHand = XNone;
   std::uintptr_t FNextHandle = 1;
