@@ -147,15 +147,13 @@ void TX11Pictures::Put(Drawable ATarget, GC AGc, const std::vector<std::uint32_t
 }
 
 Pixmap TX11Pictures::Get(const TPictureRef& APicture) {
-  const void* Key = APicture.Indexed != nullptr ? static_cast<const void*>(APicture.Indexed)
-                                                : static_cast<const void*>(APicture.Rgb32);
   if (!Consistent(APicture)) {
     return XNone;
   }
   const std::uint64_t Hash = PictureHash(APicture);
-  Entry& E = FEntries[Key];
+  Entry& E = FEntries[Hash];
   E.LastUse = ++FClock;
-  if (E.Image == XNone || E.Hash != Hash) {
+  if (E.Image == XNone) {
     const int S = FDisplay.Scale();
     const int W = WidthOf(APicture), H = HeightOf(APicture);
     const std::vector<std::uint32_t> Rgb = PictureRgb(APicture);
@@ -172,16 +170,12 @@ Pixmap TX11Pictures::Get(const TPictureRef& APicture) {
         }
       }
     }
-    if (E.Image != XNone) {
-      XFreePixmap(FDisplay.Dpy(), E.Image);
-    }
     E.Image = XCreatePixmap(FDisplay.Dpy(), FDisplay.Root(), static_cast<unsigned>(W * S),
                             static_cast<unsigned>(H * S), static_cast<unsigned>(FDisplay.Depth()));
     if (FGc == nullptr) {
       FGc = XCreateGC(FDisplay.Dpy(), E.Image, 0, nullptr);
     }
     Put(E.Image, FGc, S > 1 ? Scaled : Rgb, W * S, H * S, 0, 0);
-    E.Hash = Hash;
     ++FUploads;
   }
   const Pixmap Result = E.Image;

@@ -1,7 +1,8 @@
 #pragma once
 // Pictures uploaded once as server-side pixmaps, scaled to device pixels by nearest neighbour,
-// and reused while their pixels and palette stay the same: a shown frame then costs one copy
-// request instead of an image upload.
+// and found again by their content: the window layer draws her frames into a back buffer whose
+// pixels change every tick, but they are always one of her 44 frames, so a shown frame costs one
+// copy request instead of an image upload.
 #include "shell/platform/Platform.h"
 #include "shell/platform/x11_display.h"
 
@@ -48,14 +49,13 @@ public:
 
 private:
   struct Entry {
-    std::uint64_t Hash = 0;
     Pixmap Image = XNone;
     std::uint64_t LastUse = 0;
   };
   void EvictOldest();
 
   const TX11Display& FDisplay;
-  std::unordered_map<const void*, Entry> FEntries;
+  std::unordered_map<std::uint64_t, Entry> FEntries; // by PictureHash
   std::vector<std::uint32_t> FScratch; // pixels in the visual's format, reused between uploads
   GC FGc = nullptr;
   std::uint64_t FClock = 0;
