@@ -1,7 +1,6 @@
 #include "shell/platform/x11_window.h"
 
 #include "shell/platform/x11_button.h"
-#include "shell/platform/x11_ewmh.h"
 #include "shell/platform/x11_input.h"
 
 #include <X11/Xatom.h>
@@ -122,12 +121,28 @@ void TX11Window::WriteStates() {
                   reinterpret_cast<const unsigned char*>(States), Count);
 }
 
+void TX11Window::RequestStates(bool AAdd, Atom AFirst, Atom ASecond) {
+  // Once the window manager has the window, the state property is its own: writing it could
+  // undo a change it just made, so a managed window only asks.
+  XEvent Request{};
+  Request.xclient.type = ClientMessage;
+  Request.xclient.window = FWindow;
+  Request.xclient.message_type = FContext.Display.Atoms().NetWmState;
+  Request.xclient.format = 32;
+  Request.xclient.data.l[0] = AAdd ? 1 : 0; // _NET_WM_STATE_ADD or _REMOVE
+  Request.xclient.data.l[1] = static_cast<long>(AFirst);
+  Request.xclient.data.l[2] = static_cast<long>(ASecond);
+  Request.xclient.data.l[3] = 1; // from an application
+  XSendEvent(FDpy, FContext.Display.Root(), False,
+             SubstructureNotifyMask | SubstructureRedirectMask, &Request);
+}
+
 void TX11Window::ReassertStates() {
   // A busy window manager may drop the states it read from the property while taking the
   // window over: once it manages the window, ask for them again.
-  XFlush(FDpy);
-  FContext.Ewmh.SetSkipStates(static_cast<xcb_window_t>(FWindow), FSkipTaskbar);
-  FContext.Ewmh.RequestAbove(static_cast<xcb_window_t>(FWindow), FStayOnTop);
+  const TAtoms& A = FContext.Display.Atoms();
+  RequestStates(FSkipTaskbar, A.NetWmStateSkipTaskbar, A.NetWmStateSkipPager);
+  RequestStates(FStayOnTop, A.NetWmStateAbove, XNone);
 }
 
 void TX11Window::SetCaption(std::string_view ACaption) {
@@ -192,8 +207,7 @@ void TX11Window::SetVisible(bool AVisible) {
 void TX11Window::SetStayOnTop(bool AStayOnTop) {
   FStayOnTop = AStayOnTop;
   if (FWanted) {
-    XFlush(FDpy);
-    FContext.Ewmh.RequestAbove(static_cast<xcb_window_t>(FWindow), AStayOnTop);
+    RequestStates(AStayOnTop, FContext.Display.Atoms().NetWmStateAbove, XNone);
   } else {
     WriteStates();
   }
@@ -202,8 +216,8 @@ void TX11Window::SetStayOnTop(bool AStayOnTop) {
 void TX11Window::SetSkipTaskbar(bool ASkip) {
   FSkipTaskbar = ASkip;
   if (FWanted) {
-    XFlush(FDpy);
-    FContext.Ewmh.SetSkipStates(static_cast<xcb_window_t>(FWindow), ASkip);
+    const TAtoms& A = FContext.Display.Atoms();
+    RequestStates(ASkip, A.NetWmStateSkipTaskbar, A.NetWmStateSkipPager);
   } else {
     WriteStates();
   }
