@@ -32,28 +32,28 @@ void TX11Canvas::CopyPicture(const TRect& ADest, const TPictureRef& APicture,
   const TRect& C = Rects->Source;
   if (Rects->Dest.Width() == C.Width() && Rects->Dest.Height() == C.Height()) {
     // The common case, every tick: one copy from the picture's pixmap.
-    const Pixmap Source = FPictures.Get(APicture);
+    const Pixmap Source = FPictures.Get(APicture, C);
     if (Source == XNone) {
       return;
     }
-    const int S = FDisplay.Scale();
-    XCopyArea(FDisplay.Dpy(), Source, FSurface.Target(), FSurface.Gc(), C.Left * S, C.Top * S,
+    XCopyArea(FDisplay.Dpy(), Source, FSurface.Target(), FSurface.Gc(), 0, 0,
               static_cast<unsigned>(D.Width()), static_cast<unsigned>(D.Height()), D.Left, D.Top);
     return;
   }
   // A stretched copy: pick the nearest source pixel of every device pixel of the destination.
-  const std::vector<std::uint32_t> Rgb = PictureRgb(APicture);
+  const std::vector<std::uint32_t> Rgb = PictureRgb(APicture, C);
   if (Rgb.empty()) {
     return;
   }
   std::vector<std::uint32_t> Out(static_cast<std::size_t>(D.Width()) *
                                  static_cast<std::size_t>(D.Height()));
   for (int Y = 0; Y < D.Height(); ++Y) {
-    const std::int64_t Sy = C.Top + static_cast<std::int64_t>(Y) * C.Height() / D.Height();
+    // Rows and columns of the part, which Rgb holds alone.
+    const std::int64_t Sy = static_cast<std::int64_t>(Y) * C.Height() / D.Height();
     for (int X = 0; X < D.Width(); ++X) {
-      const std::int64_t Sx = C.Left + static_cast<std::int64_t>(X) * C.Width() / D.Width();
+      const std::int64_t Sx = static_cast<std::int64_t>(X) * C.Width() / D.Width();
       Out[static_cast<std::size_t>(Y) * static_cast<std::size_t>(D.Width()) +
-          static_cast<std::size_t>(X)] = Rgb[static_cast<std::size_t>(Sy * W + Sx)];
+          static_cast<std::size_t>(X)] = Rgb[static_cast<std::size_t>(Sy * C.Width() + Sx)];
     }
   }
   FPictures.Put(FSurface.Target(), FSurface.Gc(), Out, D.Width(), D.Height(), D.Left, D.Top);

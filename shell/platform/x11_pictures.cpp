@@ -47,44 +47,60 @@ std::uint64_t Mix(std::uint64_t AHash, const void* AData, std::size_t ASize) {
   return AHash;
 }
 
+bool InsidePicture(const TPictureRef& P, const TRect& APart) {
+  return !APart.IsEmpty() && APart.Left >= 0 && APart.Top >= 0 && APart.Right <= WidthOf(P) &&
+         APart.Bottom <= HeightOf(P);
+}
+
 } // namespace
 
-std::uint64_t PictureHash(const TPictureRef& APicture) {
+std::uint64_t PictureHash(const TPictureRef& APicture, std::optional<TRect> APart) {
   std::uint64_t H = 0xCBF29CE484222325ULL;
-  const std::int32_t Size[2] = {WidthOf(APicture), HeightOf(APicture)};
+  const TRect Part = APart.value_or(TRect{0, 0, WidthOf(APicture), HeightOf(APicture)});
+  const std::int32_t Size[2] = {Part.Width(), Part.Height()};
   H = Mix(H, Size, sizeof Size);
-  if (!Consistent(APicture)) {
+  if (!Consistent(APicture) || !InsidePicture(APicture, Part)) {
     return H;
   }
-  const std::size_t Count = static_cast<std::size_t>(Size[0]) * static_cast<std::size_t>(Size[1]);
+  const auto W = static_cast<std::size_t>(WidthOf(APicture));
+  const auto Row = static_cast<std::size_t>(Part.Width());
+  for (std::int32_t Y = Part.Top; Y < Part.Bottom; ++Y) {
+    const std::size_t First = static_cast<std::size_t>(Y) * W + static_cast<std::size_t>(Part.Left);
+    if (APicture.Indexed != nullptr) {
+      H = Mix(H, APicture.Indexed->Pixels.data() + First, Row);
+    } else {
+      H = Mix(H, APicture.Rgb32 + First, Row * 4);
+    }
+  }
   if (APicture.Indexed != nullptr) {
-    H = Mix(H, APicture.Indexed->Pixels.data(), Count);
     H = Mix(H, APicture.Indexed->Palette.data(),
             APicture.Indexed->Palette.size() * sizeof(TPaletteEntry));
-  } else {
-    H = Mix(H, APicture.Rgb32, Count * 4);
   }
   return H;
 }
 
-std::vector<std::uint32_t> PictureRgb(const TPictureRef& APicture) {
-  if (!Consistent(APicture)) {
+std::vector<std::uint32_t> PictureRgb(const TPictureRef& APicture, std::optional<TRect> APart) {
+  const TRect Part = APart.value_or(TRect{0, 0, WidthOf(APicture), HeightOf(APicture)});
+  if (!Consistent(APicture) || !InsidePicture(APicture, Part)) {
     return {};
   }
-  const std::size_t Count =
-      static_cast<std::size_t>(WidthOf(APicture)) * static_cast<std::size_t>(HeightOf(APicture));
-  if (APicture.Indexed == nullptr) {
-    return std::vector<std::uint32_t>(APicture.Rgb32, APicture.Rgb32 + Count);
-  }
   std::uint32_t Table[256] = {};
-  const auto& Palette = APicture.Indexed->Palette;
-  for (std::size_t I = 0; I < std::min<std::size_t>(Palette.size(), 256); ++I) {
-    Table[I] = (std::uint32_t{Palette[I].Red} << 16) | (std::uint32_t{Palette[I].Green} << 8) |
-               Palette[I].Blue;
+  if (APicture.Indexed != nullptr) {
+    const auto& Palette = APicture.Indexed->Palette;
+    for (std::size_t I = 0; I < std::min<std::size_t>(Palette.size(), 256); ++I) {
+      Table[I] = (std::uint32_t{Palette[I].Red} << 16) | (std::uint32_t{Palette[I].Green} << 8) |
+                 Palette[I].Blue;
+    }
   }
-  std::vector<std::uint32_t> Result(Count);
-  for (std::size_t I = 0; I < Count; ++I) {
-    Result[I] = Table[APicture.Indexed->Pixels[I]];
+  const auto W = static_cast<std::size_t>(WidthOf(APicture));
+  std::vector<std::uint32_t> Result;
+  Result.reserve(static_cast<std::size_t>(Part.Width()) * static_cast<std::size_t>(Part.Height()));
+  for (std::int32_t Y = Part.Top; Y < Part.Bottom; ++Y) {
+    for (std::int32_t X = Part.Left; X < Part.Right; ++X) {
+      const std::size_t I = static_cast<std::size_t>(Y) * W + static_cast<std::size_t>(X);
+      Result.push_back(APicture.Indexed != nullptr ? Table[APicture.Indexed->Pixels[I]]
+                                                   : APicture.Rgb32[I]);
+    }
   }
   return Result;
 }
@@ -146,17 +162,17 @@ void TX11Pictures::Put(Drawable ATarget, GC AGc, const std::vector<std::uint32_t
             static_cast<unsigned>(AHeight));
 }
 
-Pixmap TX11Pictures::Get(const TPictureRef& APicture) {
-  if (!Consistent(APicture)) {
+Pixmap TX11Pictures::Get(const TPictureRef& APicture, const TRect& APart) {
+  if (!Consistent(APicture) || !InsidePicture(APicture, APart)) {
     return XNone;
   }
-  const std::uint64_t Hash = PictureHash(APicture);
+  const std::uint64_t Hash = PictureHash(APicture, APart);
   Entry& E = FEntries[Hash];
   E.LastUse = ++FClock;
   if (E.Image == XNone) {
     const int S = FDisplay.Scale();
-    const int W = WidthOf(APicture), H = HeightOf(APicture);
-    const std::vector<std::uint32_t> Rgb = PictureRgb(APicture);
+    const int W = APart.Width(), H = APart.Height();
+    const std::vector<std::uint32_t> Rgb = PictureRgb(APicture, APart);
     std::vector<std::uint32_t> Scaled;
     if (S > 1) {
       // Nearest neighbour, so her picture stays aligned with her equally scaled outline.

@@ -15,12 +15,14 @@
 
 namespace nyarumi::x11 {
 
-// A fingerprint of a picture's size, pixels and palette: a changed picture gets another one.
-std::uint64_t PictureHash(const TPictureRef& APicture);
+// A fingerprint of a part of a picture (all of it by default): its size, pixels and palette.
+// Equal parts of any pictures get the same one, a changed part another.
+std::uint64_t PictureHash(const TPictureRef& APicture, std::optional<TRect> APart = std::nullopt);
 
 // The picture's pixels as 0x00RRGGBB; indices past the palette read as black. Empty when the
 // picture's data is inconsistent.
-std::vector<std::uint32_t> PictureRgb(const TPictureRef& APicture);
+std::vector<std::uint32_t> PictureRgb(const TPictureRef& APicture,
+                                      std::optional<TRect> APart = std::nullopt);
 
 // The part of a copy that falls inside the picture: the source clipped to the picture and the
 // matching part of the destination (scaled when the sizes differ). Nothing when no pixel of the
@@ -39,8 +41,9 @@ public:
   TX11Pictures(const TX11Pictures&) = delete;
   TX11Pictures& operator=(const TX11Pictures&) = delete;
 
-  // The picture as a pixmap scaled by the display's scale; XNone for an inconsistent picture.
-  Pixmap Get(const TPictureRef& APicture);
+  // A part of the picture (within it) as a pixmap of its own, scaled by the display's scale;
+  // XNone for an inconsistent picture. Only the part is read: her frames come from one strip.
+  Pixmap Get(const TPictureRef& APicture, const TRect& APart);
   std::size_t Uploads() const { return FUploads; }
 
   // Writes AWidth x AHeight pixels of 0x00RRGGBB to a drawable.

@@ -225,6 +225,15 @@ TEST(X11Pictures, CopiesClipToThePictureAndChangesChangeTheHash) {
   const auto Pixels = PictureHash(Ref);
   B.Palette[0].Red = 11;
   EXPECT_NE(PictureHash(Ref), Pixels);
+  // A part is read alone, and equal parts of different pictures are one upload.
+  EXPECT_EQ(PictureRgb(Ref, TRect{1, 0, 2, 1}),
+            (std::vector<std::uint32_t>{0x0B141E})); // the palette as changed above
+  TBitmap8 Strip = B;
+  Strip.Width = 3;
+  Strip.Pixels = {1, 1, 0};
+  EXPECT_EQ(PictureHash({&Strip, nullptr, 0, 0}, TRect{1, 0, 3, 1}), PictureHash(Ref));
+  EXPECT_NE(PictureHash({&Strip, nullptr, 0, 0}, TRect{0, 0, 2, 1}), PictureHash(Ref));
+  EXPECT_TRUE(PictureRgb(Ref, TRect{1, 0, 3, 1}).empty()) << "a part beyond the picture";
   B.Pixels.resize(1); // fewer pixels than the size says
   EXPECT_TRUE(PictureRgb(Ref).empty());
 }
