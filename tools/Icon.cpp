@@ -3,8 +3,10 @@
 #include "tools/Frames.h"
 #include "tools/Png.h"
 
+#include <algorithm>
 #include <array>
 #include <stdexcept>
+#include <utility>
 
 namespace nyarumi::art {
 namespace {
