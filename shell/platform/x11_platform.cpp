@@ -373,7 +373,7 @@ TRegionKind TX11Platform::OffsetRgn(RegionId ARegion, std::int32_t ADx, std::int
   return FRegions.OffsetRgn(ARegion, ADx, ADy);
 }
 
-int TX11Platform::SetWindowRgn(WindowId AWindow, RegionId ARegion, bool ARedraw) {
+int TX11Platform::SetWindowRgn(WindowId AWindow, RegionId ARegion, bool /*ARedraw*/) {
   TX11Window* W = Find(AWindow);
   if (W == nullptr) {
     return 0;
@@ -387,9 +387,8 @@ int TX11Platform::SetWindowRgn(WindowId AWindow, RegionId ARegion, bool ARedraw)
     }
     W->SetRegion(std::move(Region)); // the previous outline is freed here
   }
-  if (ARedraw) {
-    W->Invalidate(std::nullopt);
-  }
+  // No repaint of our own, redraw or not: the window's surface still holds its picture, and the
+  // server exposes whatever a larger outline uncovers. Her outline changes on every step.
   return 1;
 }
 
