@@ -137,6 +137,18 @@ void TX11Window::RequestStates(bool AAdd, Atom AFirst, Atom ASecond) {
              SubstructureNotifyMask | SubstructureRedirectMask, &Request);
 }
 
+void TX11Window::RequestActivation() {
+  XEvent Request{};
+  Request.xclient.type = ClientMessage;
+  Request.xclient.window = FWindow;
+  Request.xclient.message_type = FContext.Display.Atoms().NetActiveWindow;
+  Request.xclient.format = 32;
+  Request.xclient.data.l[0] = 1; // from an application
+  Request.xclient.data.l[1] = CurrentTime;
+  XSendEvent(FDpy, FContext.Display.Root(), False,
+             SubstructureNotifyMask | SubstructureRedirectMask, &Request);
+}
+
 void TX11Window::ReassertStates() {
   // A busy window manager may drop the states it read from the property while taking the
   // window over: once it manages the window, ask for them again.
@@ -524,6 +536,9 @@ void TX11Window::Handle(XEvent& AEvent) {
   case MapNotify:
     FMapped = true;
     ReassertStates();
+    if (FClosable) {
+      RequestActivation(); // a modal box takes the keyboard, so Enter and Escape reach it
+    }
     Invalidate(std::nullopt);
     break;
   case UnmapNotify:

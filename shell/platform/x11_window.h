@@ -76,6 +76,7 @@ private:
   void WriteHints();
   void WriteStates();
   void ReassertStates();
+  void RequestActivation();
   void RequestStates(bool AAdd, Atom AFirst, Atom ASecond);
   void MoveToExpected();
   void OnConfigure(const XConfigureEvent& AEvent);
