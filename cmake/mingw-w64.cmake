@@ -18,7 +18,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # user's machine.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-find_program(NYARUMI_WINE wine)
-if(NYARUMI_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${NYARUMI_WINE})
-endif()
+# Through the project's private Wine prefix, whoever starts the test.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)

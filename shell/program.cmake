@@ -8,7 +8,9 @@ add_library(nyarumi_program STATIC ${CMAKE_CURRENT_LIST_DIR}/Program.cpp)
 target_link_libraries(nyarumi_program PUBLIC nyarumi_mainform nyarumi_about)
 
 if(TARGET nyarumi_platform_win32)
-  add_executable(nyarumi WIN32 ${CMAKE_CURRENT_LIST_DIR}/platform/win32_main.cpp)
+  add_executable(nyarumi WIN32 ${CMAKE_CURRENT_LIST_DIR}/platform/win32_main.cpp
+                         ${NYARUMI_WIN32_RESOURCES})
+  # A window program with a wide entry point: no console, no narrow command line.
   target_link_options(nyarumi PRIVATE -municode)
   target_link_libraries(nyarumi PRIVATE nyarumi_program nyarumi_platform_win32 nyarumi_resources
                         nyarumi_options)
