@@ -7,16 +7,15 @@ target_link_libraries(nyarumi_mainform PUBLIC nyarumi_window)
 add_library(nyarumi_program STATIC ${CMAKE_CURRENT_LIST_DIR}/Program.cpp)
 target_link_libraries(nyarumi_program PUBLIC nyarumi_mainform nyarumi_about)
 
-if(TARGET nyarumi_platform_win32)
-  add_executable(nyarumi WIN32 ${CMAKE_CURRENT_LIST_DIR}/platform/win32_main.cpp
-                         ${NYARUMI_WIN32_RESOURCES})
-  # A window program with a wide entry point: no console, no narrow command line.
+# The backend's own entry file goes straight into the program.
+add_executable(nyarumi ${NYARUMI_BACKEND_MAIN})
+# The resources register themselves at start-up: their objects go straight into the program.
+target_link_libraries(nyarumi PRIVATE nyarumi_program ${NYARUMI_BACKEND_LIB} nyarumi_resources
+                      nyarumi_options)
+if(NYARUMI_BACKEND STREQUAL "win32")
+  # A window program with a wide entry point (no console, no narrow command line), and its
+  # icon, version and manifest.
+  set_target_properties(nyarumi PROPERTIES WIN32_EXECUTABLE ON)
   target_link_options(nyarumi PRIVATE -municode)
-  target_link_libraries(nyarumi PRIVATE nyarumi_program nyarumi_platform_win32 nyarumi_resources
-                        nyarumi_options)
-elseif(TARGET nyarumi_platform_qt AND TARGET nyarumi_about)
-  add_executable(nyarumi ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
-  # The resources register themselves at start-up: their objects go straight into the program.
-  target_link_libraries(nyarumi PRIVATE nyarumi_mainform nyarumi_about nyarumi_platform_qt nyarumi_resources
-                        nyarumi_options)
+  target_sources(nyarumi PRIVATE ${NYARUMI_WIN32_RESOURCES})
 endif()

@@ -2,7 +2,7 @@
 
 #include "shell/platform/qt_input.h"
 #include "shell/platform/qt_region.h"
-#include "shell/platform/qt_xcb.h"
+#include "shell/platform/x11_ewmh.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -44,7 +44,7 @@ const QRegion& NothingVisible() {
 } // namespace
 
 QtWindow::QtWindow(const TWindowParams& AParams, WindowEvents& AEvents, TPictureCache& ACache,
-                   const TXcb* AXcb, TDispatch ADispatch)
+                   const TEwmh* AXcb, TDispatch ADispatch)
     : QWidget(nullptr, FlagsOf(AParams)), FEvents(&AEvents), FCache(ACache), FXcb(AXcb),
       FDispatch(std::move(ADispatch)), FSkipTaskbar(AParams.SkipTaskbar) {
   setAttribute(Qt::WA_DeleteOnClose, false);

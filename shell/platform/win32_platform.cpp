@@ -1,6 +1,7 @@
 #include "shell/platform/win32_platform.h"
 
 #include "common/Errors.h"
+#include "shell/platform/win32_cmdline.h"
 #include "shell/platform/win32_desktop.h"
 #include "shell/platform/win32_window.h"
 
@@ -32,11 +33,7 @@ std::int32_t ToDevice(std::int32_t ALogical, double AScale) {
 struct Win32Platform::Timer {
   // Shared with the running callback, so that killing a timer from inside its own callback
   // does not destroy the callback while it runs.
-  struct State {
-    std::function<void()> Callback;
-    bool Running = false;
-  };
-  std::shared_ptr<State> Shared;
+  std::shared_ptr<std::function<void()>> Callback;
 };
 
 struct Win32Platform::Button {
@@ -425,15 +422,14 @@ bool Win32Platform::DeleteObject(RegionId ARegion) {
 
 // --- Timers
 
-TimerId Win32Platform::SetTimer(std::uint32_t AIntervalMs, std::function<void()> ACallback) {
+TimerId Win32Platform::CreateTimer(std::uint32_t AIntervalMs, std::function<void()> ACallback) {
   const TimerId id{FNextHandle++};
   const UINT interval = std::clamp<UINT>(AIntervalMs, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM);
   if (::SetTimer(FMessages, static_cast<UINT_PTR>(id), interval, nullptr) == 0) {
     return TimerId::None;
   }
   auto timer = std::make_unique<Timer>();
-  timer->Shared = std::make_shared<Timer::State>();
-  timer->Shared->Callback = std::move(ACallback);
+  timer->Callback = std::make_shared<std::function<void()>>(std::move(ACallback));
   FTimers.emplace(id, std::move(timer));
   return id;
 }
@@ -443,13 +439,9 @@ void Win32Platform::OnTimer(UINT_PTR ANativeId) {
   if (it == FTimers.end()) {
     return;
   }
-  const std::shared_ptr<Timer::State> state = it->second->Shared;
-  if (state->Running) {
-    return; // a modal loop inside the callback must not start the callback again
-  }
-  state->Running = true;
-  Dispatch(state->Callback);
-  state->Running = false;
+  // The interface's guard keeps a tick that runs a modal loop from starting again.
+  const std::shared_ptr<std::function<void()>> callback = it->second->Callback;
+  Dispatch(*callback);
 }
 
 void Win32Platform::KillTimer(TimerId ATimer) {
@@ -604,7 +596,7 @@ void Win32Platform::SetClipboardText(std::string_view AText) {
   PutClipboardText(FMessages, AText);
 }
 
-std::optional<std::string> Win32Platform::GetClipboardText() {
+std::optional<std::string> Win32Platform::ClipboardText() const {
   return TakeClipboardText(FMessages);
 }
 
@@ -614,17 +606,24 @@ bool Win32Platform::OpenUrl(std::string_view AUrl) {
   return ShellOpen(AUrl);
 }
 
-bool Win32Platform::StartCommand(const std::vector<std::string>& AArgv) {
-  return StartProcess(AArgv);
-}
-
 std::optional<std::string> Win32Platform::ReadSetting(std::string_view AKey,
                                                       std::string_view AName) {
   return ReadUserString(AKey, AName);
 }
 
-std::optional<std::string> Win32Platform::DefaultHandlerCommand(TDefaultHandler AKind) {
-  return SchemeCommand(AKind == TDefaultHandler::WebPage ? L"http" : L"mailto");
+std::optional<std::string> Win32Platform::DefaultHandlerCommand(THandlerKind AKind) {
+  return SchemeCommand(AKind == THandlerKind::WebPage ? L"http" : L"mailto");
+}
+
+bool Win32Platform::StartHandler(THandlerKind AKind, std::string_view ACommand,
+                                 std::string_view AAddress) {
+  std::vector<std::string> argv = SplitCommandLine(ACommand);
+  if (argv.empty() || argv.front().empty()) {
+    // No program to start: the shell still knows what opens mail addresses.
+    return AKind == THandlerKind::Mail && ShellOpen("mailto:" + std::string(AAddress));
+  }
+  argv.emplace_back(AAddress); // one argument of its own, quoted for the program's splitter
+  return StartProcess(argv);
 }
 
 } // namespace nyarumi::win32

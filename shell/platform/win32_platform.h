@@ -6,12 +6,12 @@
 //   caption and no border icons, topmost on request, shaped by SetWindowRgn;
 // - painting into a back buffer with GDI: 8-bit palette pictures through StretchDIBits, text
 //   through DrawTextW, copied to the screen in one go;
-// - BUTTON children, SetTimer timers on a message-only window that never re-enter, popup
-//   menus through TrackPopupMenuEx, MessageBoxW error boxes;
+// - BUTTON children, SetTimer timers on a message-only window, popup menus through
+//   TrackPopupMenuEx, MessageBoxW error boxes;
 // - cursor, focus, foreground-window and virtual-screen queries, text extents, system colours;
-// - the clipboard as CF_UNICODETEXT, opening addresses through the shell, starting programs
-//   with properly quoted command lines, link settings from the registry and the registered
-//   handlers of http and mailto.
+// - the clipboard as CF_UNICODETEXT, opening addresses through the shell, link settings from
+//   the registry, and the registered handlers of http and mailto, started with the address as
+//   one properly quoted argument of their own.
 // Positions are logical pixels: each window converts by its monitor's scale.
 #include "shell/platform/Platform.h"
 #include "shell/platform/RegionTable.h"
@@ -71,7 +71,6 @@ public:
   int SetWindowRgn(WindowId AWindow, RegionId ARegion, bool ARedraw) override;
   bool DeleteObject(RegionId ARegion) override;
 
-  TimerId SetTimer(std::uint32_t AIntervalMs, std::function<void()> ACallback) override;
   void KillTimer(TimerId ATimer) override;
 
   std::optional<TPoint> GetCursorPos() override;
@@ -86,15 +85,20 @@ public:
   void ShowErrorBox(std::string_view AText, std::string_view ACaption) override;
 
   void SetClipboardText(std::string_view AText) override;
-  std::optional<std::string> GetClipboardText() override;
 
   bool OpenUrl(std::string_view AUrl) override;
-  bool StartCommand(const std::vector<std::string>& AArgv) override;
   std::optional<std::string> ReadSetting(std::string_view AKey, std::string_view AName) override;
-  std::optional<std::string> DefaultHandlerCommand(TDefaultHandler AKind) override;
+  std::optional<std::string> DefaultHandlerCommand(THandlerKind AKind) override;
+  bool StartHandler(THandlerKind AKind, std::string_view ACommand,
+                    std::string_view AAddress) override;
 
-  // For tests and diagnostics: the native window of a window, nullptr when unknown.
+  // For tests and diagnostics: the native window of a window, nullptr when unknown; the
+  // clipboard's text, nullopt when it holds none.
   HWND NativeWindow(WindowId AWindow) const;
+  std::optional<std::string> ClipboardText() const;
+
+protected:
+  TimerId CreateTimer(std::uint32_t AIntervalMs, std::function<void()> ACallback) override;
 
 private:
   struct Timer;

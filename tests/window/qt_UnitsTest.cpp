@@ -1,10 +1,7 @@
-// The backend's translations that need no window: pixel ratios, keys, settings files, desktop
-// files, region lists and copy rectangles.
+// The backend's translations that need no window: keys, region lists and copy rectangles.
 #include "shell/platform/qt_canvas.h"
-#include "shell/platform/qt_desktop.h"
 #include "shell/platform/qt_input.h"
 #include "shell/platform/qt_region.h"
-#include "shell/platform/qt_xcb.h"
 
 #include <gtest/gtest.h>
 
@@ -17,35 +14,6 @@ namespace nyarumi::qt {
 namespace {
 
 namespace fs = std::filesystem;
-
-TEST(PixelRatio, DeviceRectanglesBecomeTheLogicalRectanglesThatCoverThem) {
-  struct Case {
-    double Ratio;
-    TRect Device;
-    TRect Logical;
-  };
-  const Case Cases[] = {
-      {1.0, {3, 5, 9, 11}, {3, 5, 9, 11}},   {2.0, {4, 6, 10, 12}, {2, 3, 5, 6}},
-      {2.0, {3, 5, 9, 11}, {1, 2, 5, 6}}, // odd edges round outwards
-      {2.0, {-3, -5, 1, 1}, {-2, -3, 1, 1}}, {1.5, {0, 0, 100, 100}, {0, 0, 67, 67}},
-      {0.0, {3, 5, 9, 11}, {3, 5, 9, 11}}, // no usable ratio: pixels are taken as they are
-  };
-  for (const Case& C : Cases) {
-    SCOPED_TRACE(C.Ratio);
-    EXPECT_EQ(DeviceToLogical(C.Device, C.Ratio), C.Logical);
-  }
-}
-
-TEST(PixelRatio, LogicalToDeviceAndBackIsTheIdentityForWholeRatios) {
-  const TRect Logical{-7, 3, 88, 154};
-  for (const double Ratio : {1.0, 2.0, 3.0}) {
-    EXPECT_EQ(DeviceToLogical(LogicalToDevice(Logical, Ratio), Ratio), Logical);
-    const TPoint P{-5, 9};
-    EXPECT_EQ(DeviceToLogical(LogicalToDevice(P, Ratio), Ratio), P);
-  }
-  EXPECT_EQ(LogicalToDevice(TPoint{10, -3}, 2.0), (TPoint{20, -6}));
-  EXPECT_EQ(DeviceToLogical(TPoint{5, -3}, 2.0), (TPoint{2, -2}));
-}
 
 TEST(Keys, KeyPressesBecomeShortCutValues) {
   struct Case {
@@ -78,69 +46,6 @@ TEST(Keys, MouseStateCarriesModifiersAndHeldButtons) {
   EXPECT_EQ(ShiftStateOf(Qt::AltModifier, Qt::MiddleButton), ssAlt | ssMiddle);
   EXPECT_EQ(MouseButtonOf(Qt::RightButton), TMouseButton::mbRight);
   EXPECT_EQ(MouseButtonOf(Qt::BackButton), std::nullopt);
-}
-
-TEST(IniSettings, ValuesAreFoundBySectionAndNameIgnoringCase) {
-  const auto S = TIniSettings::Parse("; link colours\n"
-                                     "[Software\\Microsoft\\Internet Explorer\\Settings]\n"
-                                     "Anchor Color = 10,20,30\r\n"
-                                     "use anchor hover color=\"yes\"\n"
-                                     "Anchor Color=0,0,0\n"
-                                     "# nothing=here\n"
-                                     "Empty=\n"
-                                     "[Other]\n"
-                                     "Anchor Color Hover=1,2,3\n");
-  const std::string Key = "Software\\Microsoft\\Internet Explorer\\Settings";
-  EXPECT_EQ(S.Value(Key, "Anchor Color"), "10,20,30") << "the first occurrence wins";
-  EXPECT_EQ(S.Value("SOFTWARE\\microsoft\\internet explorer\\settings", "ANCHOR COLOR"),
-            "10,20,30");
-  EXPECT_EQ(S.Value(Key, "Use Anchor Hover Color"), "yes");
-  EXPECT_EQ(S.Value(Key, "Empty"), "");
-  EXPECT_EQ(S.Value(Key, "Anchor Color Hover"), std::nullopt) << "another section's value";
-  EXPECT_EQ(S.Value(Key, "# nothing"), std::nullopt);
-  EXPECT_EQ(TIniSettings::Load("/nonexistent/settings.ini").Value(Key, "Anchor Color"),
-            std::nullopt);
-}
-
-TEST(DesktopFiles, ExecIsTakenFromTheDesktopEntryGroupOnly) {
-  struct Case {
-    const char* Text;
-    std::optional<std::string> Exec;
-  };
-  const Case Cases[] = {
-      {"[Desktop Entry]\nName=Browser\nExec=browser %u\n", "browser %u"},
-      {"[Desktop Action new]\nExec=browser --new\n[Desktop Entry]\nExec=\"/opt/b b\" %U\n",
-       "\"/opt/b b\" %U"},
-      {"[Desktop Entry]\nExec[de]=x\nTryExec=y\n", std::nullopt},
-      {"[Desktop Entry]\nExec=\n", std::nullopt},
-      {"Exec=outside\n", std::nullopt},
-  };
-  for (const Case& C : Cases) {
-    SCOPED_TRACE(C.Text);
-    EXPECT_EQ(DesktopExecLine(C.Text), C.Exec);
-  }
-}
-
-TEST(DesktopFiles, IdsAreLookedUpInDataDirsInOrderAndThroughVendorFolders) {
-  const fs::path Root = fs::temp_directory_path() / "nyarumi-qt-desktop-test";
-  fs::remove_all(Root);
-  const auto Touch = [](const fs::path& P) {
-    fs::create_directories(P.parent_path());
-    std::ofstream(P) << "[Desktop Entry]\n";
-  };
-  Touch(Root / "b/applications/mail.desktop");
-  Touch(Root / "c/applications/mail.desktop");
-  Touch(Root / "c/applications/kde/viewer.desktop");
-  const std::vector<std::string> Dirs{(Root / "a").string(), (Root / "b").string(),
-                                      (Root / "c").string()};
-
-  EXPECT_EQ(FindDesktopFile("mail.desktop", Dirs), (Root / "b/applications/mail.desktop").string());
-  EXPECT_EQ(FindDesktopFile("kde-viewer.desktop", Dirs),
-            (Root / "c/applications/kde/viewer.desktop").string());
-  EXPECT_EQ(FindDesktopFile("none.desktop", Dirs), std::nullopt);
-  EXPECT_EQ(FindDesktopFile("../b/applications/mail.desktop", Dirs), std::nullopt);
-  EXPECT_EQ(FindDesktopFile("", Dirs), std::nullopt);
-  fs::remove_all(Root);
 }
 
 QRegion Union(const std::vector<TRect>& ARects) {

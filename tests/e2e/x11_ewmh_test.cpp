@@ -1,5 +1,5 @@
 // The xcb helpers against a real X server with a window manager (run through with_x.sh).
-#include "shell/platform/qt_xcb.h"
+#include "shell/platform/x11_ewmh.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <memory>
 #include <thread>
 
-namespace nyarumi::qt {
+namespace nyarumi::x11 {
 namespace {
 
 struct Free {
@@ -23,7 +23,7 @@ protected:
     Conn = xcb_connect(nullptr, nullptr);
     ASSERT_EQ(xcb_connection_has_error(Conn), 0) << "no X server: run through with_x.sh";
     Screen = xcb_setup_roots_iterator(xcb_get_setup(Conn)).data;
-    X = std::make_unique<TXcb>(Conn);
+    X = std::make_unique<TEwmh>(Conn);
   }
   void TearDown() override {
     X.reset();
@@ -54,7 +54,7 @@ protected:
     return R ? R->parent : xcb_window_t{XCB_WINDOW_NONE};
   }
 
-  // The frame the window manager put around W, measured independently of TXcb.
+  // The frame the window manager put around W, measured independently of TEwmh.
   TRect FrameOf(xcb_window_t W) {
     const xcb_window_t Frame = Parent(W);
     std::unique_ptr<xcb_get_geometry_reply_t, Free> G(
@@ -97,7 +97,7 @@ protected:
 
   xcb_connection_t* Conn = nullptr;
   xcb_screen_t* Screen = nullptr;
-  std::unique_ptr<TXcb> X;
+  std::unique_ptr<TEwmh> X;
 };
 
 TEST_F(XcbTest, ActiveWindowFrameIsTheWindowWithItsDecorationsAndNoneForOursOrAbsent) {
@@ -166,4 +166,4 @@ TEST_F(XcbTest, SkipStatesReachTheWindowManagerBeforeAndAfterMapping) {
 }
 
 } // namespace
-} // namespace nyarumi::qt
+} // namespace nyarumi::x11
