@@ -13,6 +13,8 @@ namespace nyarumi::win32 {
 namespace {
 
 constexpr const wchar_t* MessageClass = L"NyarumiMessages";
+// Asks the message window to destroy a button (the window in LPARAM) once its click is over.
+constexpr UINT DestroyLater = WM_APP + 1;
 
 // The whole desktop's scale: what cursor and screen positions are converted by.
 double SystemScale() {
@@ -89,6 +91,10 @@ LRESULT CALLBACK Win32Platform::MessageProc(HWND AHandle, UINT AMessage, WPARAM 
   auto* self = reinterpret_cast<Win32Platform*>(GetWindowLongPtrW(AHandle, GWLP_USERDATA));
   if (self != nullptr && AMessage == WM_TIMER) {
     self->OnTimer(AWParam);
+    return 0;
+  }
+  if (AMessage == DestroyLater) {
+    DestroyWindow(reinterpret_cast<HWND>(ALParam));
     return 0;
   }
   return DefWindowProcW(AHandle, AMessage, AWParam, ALParam);
@@ -329,16 +335,24 @@ void Win32Platform::DestroyButton(ButtonId AButton) {
     return;
   }
   HWND native = it->second->Native;
+  const bool clicking = it->second->ControlId == FClicking;
   FButtons.erase(it);
-  // Destroying a button from inside its own click is safe: the click arrived at its parent.
-  DestroyWindow(native);
+  if (clicking) {
+    // The button's own code is still on the stack, between its click and its return.
+    ShowWindow(native, SW_HIDE);
+    PostMessageW(FMessages, DestroyLater, 0, reinterpret_cast<LPARAM>(native));
+  } else {
+    DestroyWindow(native);
+  }
 }
 
 void Win32Platform::OnCommand(WORD AControlId) {
   for (const auto& [id, button] : FButtons) {
     if (button->ControlId == AControlId) {
       const std::function<void()> onClick = button->OnClick; // the click may destroy the button
+      const WORD outer = std::exchange(FClicking, AControlId);
       Dispatch(onClick);
+      FClicking = outer;
       return;
     }
   }

@@ -96,6 +96,7 @@ public:
   // clipboard's text, nullopt when it holds none.
   HWND NativeWindow(WindowId AWindow) const;
   std::optional<std::string> ClipboardText() const;
+  const RegionTable& Regions() const { return FRegions; }
 
 protected:
   TimerId CreateTimer(std::uint32_t AIntervalMs, std::function<void()> ACallback) override;
@@ -129,6 +130,7 @@ private:
   std::map<TimerId, std::unique_ptr<Timer>> FTimers;
   std::uintptr_t FNextHandle = 1;
   WORD FNextControlId = 100; // clear of IDOK, IDCANCEL and the other dialog ids
+  WORD FClicking = 0;        // the button whose click runs now
   std::exception_ptr FPending;
   bool FQuitRequested = false;
 };
