@@ -193,10 +193,9 @@ void TWin32Window::UpdateNow() {
   ::UpdateWindow(FHandle);
 }
 
-bool TWin32Window::SetRegion(std::optional<TRegion> ARegion) {
+void TWin32Window::SetRegion(std::optional<TRegion> ARegion) {
   FRegion = std::move(ARegion);
   ApplyRegion();
-  return true;
 }
 
 void TWin32Window::ApplyRegion() {

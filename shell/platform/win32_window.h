@@ -46,8 +46,8 @@ public:
   void Invalidate(std::optional<TRect> AArea);
   void UpdateNow();
   // Installs a region as the window's outline; nullopt restores the full rectangle. An empty
-  // region leaves nothing visible or clickable. False when the system refused it.
-  bool SetRegion(std::optional<TRegion> ARegion);
+  // region leaves nothing visible or clickable.
+  void SetRegion(std::optional<TRegion> ARegion);
   bool RegionContains(TPoint APos) const;
 
   // A key pressed while one of the window's child controls has the focus: offered to the
