@@ -14,6 +14,7 @@
 #include <QApplication>
 
 #include <exception>
+#include <iostream>
 
 namespace nyarumi {
 namespace {
@@ -51,6 +52,10 @@ int RunProgram() {
 
 int main() {
   nyarumi::qt::SelectQtPlatform();
+  if (!nyarumi::qt::X11DisplayUsable(std::cerr)) {
+    return 1;
+  }
+  nyarumi::qt::NoteWaylandSession(std::cerr);
   // Qt reads its own options from the command line; the program takes none, so it gets none.
   int argc = 1;
   char name[] = "nyarumi";
