@@ -12,6 +12,7 @@ add_library(nyarumi_platform_qt STATIC
   ${CMAKE_CURRENT_LIST_DIR}/qt_region.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_startup.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/qt_x11events.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_xcb.cpp)
 target_link_libraries(nyarumi_platform_qt PUBLIC nyarumi_platform Qt6::Widgets
                       PkgConfig::NYARUMI_XCB)

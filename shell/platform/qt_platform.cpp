@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "shell/platform/qt_desktop.h"
 #include "shell/platform/qt_window.h"
+#include "shell/platform/qt_x11events.h"
 #include "shell/platform/qt_xcb.h"
 
 #include <QApplication>
@@ -105,10 +106,33 @@ QtPlatform::QtPlatform(std::string ASettingsPath) : FSettingsPath(std::move(ASet
   const auto* X11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
   if (X11 != nullptr && X11->connection() != nullptr) {
     FXcb = std::make_unique<TXcb>(X11->connection());
+    TX11Events::THandlers Handlers;
+    Handlers.FrameExtentsChanged = [this](xcb_window_t AWindow) {
+      // After Qt itself has seen the event: only then does it read the new extents.
+      if (QtWindow* W = WidgetOfNative(AWindow)) {
+        QTimer::singleShot(0, W, [W] { W->SyncFramePosition(); });
+      }
+    };
+    Handlers.Obscured = [this](xcb_window_t AWindow) {
+      if (QtWindow* W = WidgetOfNative(AWindow)) {
+        W->Obscured();
+      }
+    };
+    FX11Events = std::make_unique<TX11Events>(X11->connection(), std::move(Handlers));
   }
 }
 
+QtWindow* QtPlatform::WidgetOfNative(unsigned long ANativeId) const {
+  for (const auto& [Id, W] : FWindows) {
+    if (W->NativeId() == ANativeId) {
+      return W.get();
+    }
+  }
+  return nullptr;
+}
+
 QtPlatform::~QtPlatform() {
+  FX11Events.reset(); // no event may reach a window that is being destroyed
   for (auto& [Id, T] : FTimers) {
     T->Native->stop();
     delete T->Native;

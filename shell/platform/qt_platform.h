@@ -32,6 +32,7 @@ class QTimer;
 namespace nyarumi::qt {
 
 class QtWindow;
+class TX11Events;
 class TXcb;
 
 class QtPlatform final : public Platform {
@@ -115,9 +116,11 @@ private:
   void Dispatch(const std::function<void()>& ACallback);
   QPushButton* FindButton(ButtonId AButton) const;
   double DevicePixelRatio() const;
+  QtWindow* WidgetOfNative(unsigned long ANativeId) const;
 
   std::string FSettingsPath;
-  std::unique_ptr<TXcb> FXcb; // none without an X11 connection (offscreen)
+  std::unique_ptr<TXcb> FXcb;             // none without an X11 connection (offscreen)
+  std::unique_ptr<TX11Events> FX11Events; // likewise
   TPictureCache FCache;
   RegionTable FRegions;
   std::map<WindowId, std::unique_ptr<QtWindow>> FWindows;

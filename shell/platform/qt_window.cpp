@@ -2,14 +2,17 @@
 
 #include "shell/platform/qt_input.h"
 #include "shell/platform/qt_region.h"
+#include "shell/platform/qt_x11events.h"
 #include "shell/platform/qt_xcb.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QMoveEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QWindow>
 
 namespace nyarumi::qt {
@@ -34,6 +37,10 @@ TPoint PointOf(const QPointF& P) {
   const QPoint I = P.toPoint();
   return {I.x(), I.y()};
 }
+
+// Two windows that both raise themselves when covered would otherwise raise each other without
+// end; ten raises a second keep her on top at no noticeable cost.
+constexpr qint64 RAISE_INTERVAL_MS = 100;
 
 // A mask that covers no pixel of the window: QWidget takes an empty region as "no mask".
 const QRegion& NothingVisible() {
@@ -72,6 +79,7 @@ void QtWindow::ApplySkipStates() {
   }
   if (const auto Id = NativeId(); Id != 0) {
     FXcb->SetSkipStates(static_cast<xcb_window_t>(Id), FSkipTaskbar);
+    SelectVisibilityEvents(FXcb->Connection(), static_cast<xcb_window_t>(Id));
     FStatesOn = Id;
   }
 }
@@ -120,6 +128,33 @@ void QtWindow::SetStayOnTop(bool AStayOnTop) {
   } else {
     setWindowFlags(F);
   }
+}
+
+void QtWindow::Obscured() {
+  // Never over the program's own open menu; and with an EWMH window manager the stay-on-top
+  // state is its business.
+  if (!windowFlags().testFlag(Qt::WindowStaysOnTopHint) || FXcb == nullptr ||
+      QApplication::activePopupWidget() != nullptr || FRaisePending ||
+      EwmhManagerRunning(FXcb->Connection())) {
+    return;
+  }
+  const qint64 Since = FLastRaise.isValid() ? FLastRaise.elapsed() : RAISE_INTERVAL_MS;
+  if (Since >= RAISE_INTERVAL_MS) {
+    RaiseNow();
+    return;
+  }
+  FRaisePending = true;
+  QTimer::singleShot(RAISE_INTERVAL_MS - Since, this, [this] {
+    FRaisePending = false;
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+      RaiseNow();
+    }
+  });
+}
+
+void QtWindow::RaiseNow() {
+  raise();
+  FLastRaise.start();
 }
 
 void QtWindow::SetSkipTaskbar(bool ASkip) {

@@ -5,6 +5,7 @@
 #include "shell/platform/RegionTable.h"
 #include "shell/platform/qt_canvas.h"
 
+#include <QElapsedTimer>
 #include <QRegion>
 #include <QWidget>
 
@@ -33,6 +34,9 @@ public:
   // often arrive after the window was placed, without any move event.
   void SyncFramePosition();
   void SetStayOnTop(bool AStayOnTop);
+  // The window is (partly) covered by another. A stay-on-top window raises itself where no
+  // window manager keeps it above the others.
+  void Obscured();
   void SetSkipTaskbar(bool ASkip);
   void Invalidate(std::optional<TRect> AArea);
   void UpdateNow();
@@ -63,6 +67,7 @@ private:
   void Notify(const std::function<void(WindowEvents&)>& ACall);
   void ApplySkipStates();
   void CheckNativeWindow();
+  void RaiseNow();
 
   WindowEvents* FEvents;
   TPictureCache& FCache;
@@ -75,6 +80,8 @@ private:
   std::optional<TRegion> FRegion;
   QPoint FExpectedOuter;
   QMargins FMargins; // the frame around the client area, as last seen while shown
+  QElapsedTimer FLastRaise;
+  bool FRaisePending = false;
 };
 
 } // namespace nyarumi::qt

@@ -6,6 +6,9 @@
 //   shape_probe shot WINDOW FILE       writes the screen under the window's rectangle to FILE
 //                                      (PPM) and prints the window's "LEFT TOP" on the screen;
 //                                      both are taken with the server grabbed, so they agree
+//   shape_probe count WINDOW RRGGBB    prints how many pixels of that colour the screen shows
+//                                      inside and outside the window's outline, "INSIDE OUTSIDE"
+//                                      (outside: within the window's rectangle), in one grab
 //   shape_probe watch WINDOW MOVES     prints "move X Y" for each move of the window's top-level
 //                                      frame and "shape" for each change of its outline, in the
 //                                      order the server made them, until MOVES moves were seen
@@ -185,19 +188,26 @@ int Compare(xcb_connection_t* C, xcb_window_t Window, const char* AFile) {
   return (BadVisible == 0 && BadClickable == 0) ? 0 : 1;
 }
 
-int Shot(xcb_connection_t* C, xcb_window_t Window, const char* AFile) {
+// The screen under the window's rectangle and where that rectangle is, taken with the server
+// grabbed so that the two agree. The screen rather than the window: outside her outline a
+// window's own pixels are undefined, and what shows there is what the user sees.
+struct TShot {
+  Rect Where{};
+  std::vector<std::uint8_t> RGB; // 3 bytes a pixel, rows top to bottom
+  std::vector<Rect> Outline;     // bounding shape, window coordinates
+};
+
+bool TakeShot(xcb_connection_t* C, xcb_window_t Window, TShot& AShot) {
   xcb_screen_t* Screen = FirstScreen(C);
   if (Screen->root_depth != 24) {
     std::cerr << "shape_probe: only 24-bit screens\n";
-    return 2;
+    return false;
   }
-  // The screen rather than the window: outside her outline a window's own pixels are undefined,
-  // and what shows there is what the user sees.
   xcb_grab_server(C);
-  Rect R{};
-  const bool Exists = RootGeometry(C, Window, R);
   Reply<xcb_get_image_reply_t> Image;
-  if (Exists) {
+  Rect& R = AShot.Where;
+  if (RootGeometry(C, Window, R)) {
+    AShot.Outline = ShapeRects(C, Window, XCB_SHAPE_SK_BOUNDING);
     Image.reset(xcb_get_image_reply(
         C,
         xcb_get_image(C, XCB_IMAGE_FORMAT_Z_PIXMAP, Screen->root, static_cast<std::int16_t>(R.L),
@@ -209,26 +219,55 @@ int Shot(xcb_connection_t* C, xcb_window_t Window, const char* AFile) {
   xcb_flush(C);
   if (!Image) {
     std::cerr << "shape_probe: no such window, or it is not on the screen\n";
-    return 2;
+    return false;
   }
   const int W = R.R - R.L, H = R.B - R.T;
   const auto* Pixels = xcb_get_image_data(Image.get());
   const int Stride = xcb_get_image_data_length(Image.get()) / H;
-  std::ofstream Out(AFile, std::ios::binary | std::ios::trunc);
-  Out << "P6\n" << W << " " << H << "\n255\n";
+  AShot.RGB.clear();
   for (int Y = 0; Y < H; ++Y) {
     for (int X = 0; X < W; ++X) {
-      const auto* P = Pixels + Y * Stride + X * 4; // 32 bits per pixel, B G R x
-      const char RGB[3] = {static_cast<char>(P[2]), static_cast<char>(P[1]),
-                           static_cast<char>(P[0])};
-      Out.write(RGB, 3);
+      const auto* P = Pixels + Y * Stride + X * 4; // 32 bits per pixel: B G R x
+      AShot.RGB.insert(AShot.RGB.end(), {P[2], P[1], P[0]});
     }
   }
+  return true;
+}
+
+int Shot(xcb_connection_t* C, xcb_window_t Window, const char* AFile) {
+  TShot S;
+  if (!TakeShot(C, Window, S)) {
+    return 2;
+  }
+  std::ofstream Out(AFile, std::ios::binary | std::ios::trunc);
+  Out << "P6\n" << S.Where.R - S.Where.L << " " << S.Where.B - S.Where.T << "\n255\n";
+  Out.write(reinterpret_cast<const char*>(S.RGB.data()),
+            static_cast<std::streamsize>(S.RGB.size()));
   if (!Out) {
     std::cerr << "shape_probe: cannot write " << AFile << "\n";
     return 2;
   }
-  std::printf("%d %d\n", R.L, R.T);
+  std::printf("%d %d\n", S.Where.L, S.Where.T);
+  return 0;
+}
+
+int Count(xcb_connection_t* C, xcb_window_t Window, const char* AColour) {
+  const unsigned long Colour = std::strtoul(AColour, nullptr, 16);
+  TShot S;
+  if (!TakeShot(C, Window, S)) {
+    return 2;
+  }
+  const int W = S.Where.R - S.Where.L, H = S.Where.B - S.Where.T;
+  const auto Inside = Mask(S.Outline.empty() ? std::vector<Rect>{{0, 0, W, H}} : S.Outline, W, H);
+  int In = 0, Out = 0;
+  for (std::size_t I = 0; I < Inside.size(); ++I) {
+    const unsigned long P = (static_cast<unsigned long>(S.RGB[I * 3]) << 16) |
+                            (static_cast<unsigned long>(S.RGB[I * 3 + 1]) << 8) | S.RGB[I * 3 + 2];
+    if (P == Colour) {
+      ++(Inside[I] ? In : Out);
+    }
+  }
+  std::printf("%d %d\n", In, Out);
   return 0;
 }
 
@@ -315,11 +354,13 @@ int WmReady(xcb_connection_t* C) {
 
 int main(int argc, char** argv) {
   const std::string Command = argc > 1 ? argv[1] : "";
-  const bool Ok = (Command == "wm-ready" && argc == 2) || ((Command == "rects") && argc == 3) ||
-                  ((Command == "compare" || Command == "shot" || Command == "watch") && argc == 4);
+  const bool Ok =
+      (Command == "wm-ready" && argc == 2) || ((Command == "rects") && argc == 3) ||
+      ((Command == "compare" || Command == "shot" || Command == "count" || Command == "watch") &&
+       argc == 4);
   if (!Ok) {
     std::cerr << "usage: shape_probe rects WINDOW | compare WINDOW FILE | shot WINDOW FILE |"
-                 " watch WINDOW MOVES | wm-ready\n";
+                 " count WINDOW RRGGBB | watch WINDOW MOVES | wm-ready\n";
     return 2;
   }
   xcb_connection_t* C = xcb_connect(nullptr, nullptr);
@@ -338,6 +379,8 @@ int main(int argc, char** argv) {
       Status = Compare(C, Window, argv[3]);
     } else if (Command == "shot") {
       Status = Shot(C, Window, argv[3]);
+    } else if (Command == "count") {
+      Status = Count(C, Window, argv[3]);
     } else {
       Status = Watch(C, Window, std::atoi(argv[3]));
     }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The nyarumi program end to end under a private Xvfb with openbox, driven by xdotool.
+# The nyarumi program end to end under a private Xvfb with openbox (or none), driven by xdotool.
 # Usage: main_e2e.sh CASE   (NYARUMI names the program; SHAPE_PROBE the shape reader)
-# Cases: start chase edge_right edge_left menu quit ontop drawing
+# Cases: start chase edge_right edge_left menu quit ontop drawing, and bare_ontop (no window
+# manager at all)
 # With NYARUMI_SHOTS set to a folder, "drawing" leaves its screenshots of her there.
 source "$(dirname "$0")/../lib.sh"
 : "${NYARUMI:?names the nyarumi program}"
@@ -267,5 +268,30 @@ case_drawing() {
   done
 }
 
-x_start
-"case_${1:?names the case}"
+# With no window manager at all nothing keeps her above a window mapped after her but herself.
+# The other window is one solid colour that she never shows; she is on top when, in one picture,
+# that colour fills the rest of her window's rectangle and none of her outline.
+case_bare_ontop() {
+  local id left top inside outside
+  start_nyarumi
+  id=$(her_window)
+  read -r inside outside < <("$SHAPE_PROBE" count "$id" "$COVER")
+  [ "$inside$outside" = 00 ] || fail "the cover colour is on the screen before the cover: $inside $outside"
+  read -r left top < <(her_position)
+  xlogo -bg "#$COVER" -fg "#$COVER" -geometry 300x300+$((left - 100))+$((top - 70)) >/dev/null 2>&1 &
+  e2e_track $!
+  wait_until 100 xdotool search --onlyvisible --class xlogo || fail "xlogo did not appear"
+  covered_around_her() {
+    read -r inside outside < <("$SHAPE_PROBE" count "$id" "$COVER")
+    ((outside > 0 && inside == 0))
+  }
+  wait_until 100 covered_around_her || fail "xlogo covers $inside of her pixels ($outside beside her)"
+}
+
+COVER=00ff01 # a colour that none of her pictures uses
+
+case "${1:?names the case}" in
+bare_*) x_start bare ;;
+*) x_start ;;
+esac
+"case_$1"
