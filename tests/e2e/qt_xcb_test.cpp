@@ -71,11 +71,27 @@ protected:
     return W;
   }
 
+  // Maps W and returns once the window manager has framed it: reparented, with its frame
+  // extents set and shown. The frame is reparented first and sized afterwards.
   void Map(xcb_window_t W) {
     xcb_map_window(Conn, W);
     xcb_flush(Conn);
-    ASSERT_TRUE(WaitFor([&] { return Parent(W) != Screen->root; }))
-        << "the window manager never took the window over";
+    const xcb_atom_t Extents = X->Intern("_NET_FRAME_EXTENTS");
+    ASSERT_TRUE(WaitFor([&] {
+      return Parent(W) != Screen->root && Viewable(W) && HasProperty(W, Extents);
+    })) << "the window manager never took the window over";
+  }
+
+  bool Viewable(xcb_window_t W) {
+    std::unique_ptr<xcb_get_window_attributes_reply_t, Free> A(
+        xcb_get_window_attributes_reply(Conn, xcb_get_window_attributes(Conn, W), nullptr));
+    return A && A->map_state == XCB_MAP_STATE_VIEWABLE;
+  }
+
+  bool HasProperty(xcb_window_t W, xcb_atom_t AProperty) {
+    std::unique_ptr<xcb_get_property_reply_t, Free> R(xcb_get_property_reply(
+        Conn, xcb_get_property(Conn, 0, W, AProperty, XCB_ATOM_ANY, 0, 1), nullptr));
+    return R && R->type != XCB_ATOM_NONE;
   }
 
   xcb_window_t Parent(xcb_window_t W) {

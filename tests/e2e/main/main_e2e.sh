@@ -122,6 +122,9 @@ open_other_window() { # geometry -> window id
   xdotool windowactivate --sync "$w" >/dev/null 2>&1 || true
   wait_until 50 bash -c "xprop -root _NET_ACTIVE_WINDOW | grep -qi \"$(printf '0x%x' "$w")\"" ||
     fail "xmessage did not become the active window"
+  # Its edges count only with the frame, which the window manager sizes after reparenting.
+  wait_until 50 bash -c "xprop -id $w _NET_FRAME_EXTENTS | grep -q '='" ||
+    fail "xmessage was never framed"
   echo "$w"
 }
 
