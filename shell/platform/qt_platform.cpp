@@ -108,8 +108,11 @@ QtPlatform::QtPlatform(std::string ASettingsPath) : FSettingsPath(std::move(ASet
     FXcb = std::make_unique<TXcb>(X11->connection());
     TX11Events::THandlers Handlers;
     Handlers.FrameExtentsChanged = [this](xcb_window_t AWindow) {
-      // After Qt itself has seen the event: only then does it read the new extents.
-      if (QtWindow* W = WidgetOfNative(AWindow)) {
+      // Only a window with a caption has a frame to learn of; a frameless one is put back
+      // wherever the window manager places it. After Qt itself has seen the event: only then
+      // does it read the new extents.
+      QtWindow* W = WidgetOfNative(AWindow);
+      if (W != nullptr && !W->windowFlags().testFlag(Qt::FramelessWindowHint)) {
         QTimer::singleShot(0, W, [W] { W->SyncFramePosition(); });
       }
     };
