@@ -101,8 +101,11 @@ outer_centred() {
   [ $((x - el)) -eq $(((SCREEN_W - 325 - el - er) / 2)) ] &&
     [ $((y - et)) -eq $(((SCREEN_H - 124 - et - eb) / 2)) ]
 }
-wait_until 50 outer_centred ||
+wait_until 50 outer_centred || {
+  xprop -id "$ABOUT" WM_NORMAL_HINTS >&2
+  xwininfo -tree -id "$ABOUT" | grep -i parent >&2
   fail "not centred by its outer size: client at $(client_origin "$ABOUT"), frame $(frame_extents "$ABOUT")"
+}
 read -r X Y < <(client_origin "$ABOUT")
 # For the pictures, wait until she has run off the window: with the focus in the program she
 # runs after the parked cursor.
