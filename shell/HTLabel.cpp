@@ -41,57 +41,6 @@ bool IsAddressCode(char C) {
   return C == '1' || C == 'u' || C == 'U' || C == 'f' || C == 'F';
 }
 
-// A desktop entry value as the file writes it, with its escapes (\s \n \t \r \\) decoded;
-// this comes before the quoting of the command's words.
-std::string DecodeDesktopString(std::string_view AValue) {
-  std::string out;
-  for (std::size_t i = 0; i < AValue.size(); ++i) {
-    if (AValue[i] != '\\' || i + 1 == AValue.size()) {
-      out += AValue[i];
-      continue;
-    }
-    switch (const char next = AValue[++i]) {
-    case 's':
-      out += ' ';
-      break;
-    case 'n':
-      out += '\n';
-      break;
-    case 't':
-      out += '\t';
-      break;
-    case 'r':
-      out += '\r';
-      break;
-    case '\\':
-      out += '\\';
-      break;
-    default: // not an escape of the file: keep it for the quoting rules
-      out += '\\';
-      out += next;
-    }
-  }
-  return out;
-}
-
-// Field codes of desktop entries that this program has nothing to put in for.
-bool IsOtherFieldCode(std::string_view AWord) {
-  static constexpr std::string_view codes[] = {"%i", "%c", "%k", "%d", "%D",
-                                               "%n", "%N", "%v", "%m"};
-  return std::find(std::begin(codes), std::end(codes), AWord) != std::end(codes);
-}
-
-std::string UnescapePercent(std::string_view AWord) {
-  std::string out;
-  for (std::size_t i = 0; i < AWord.size(); ++i) {
-    out += AWord[i];
-    if (AWord[i] == '%' && i + 1 < AWord.size() && AWord[i + 1] == '%') {
-      ++i;
-    }
-  }
-  return out;
-}
-
 // Deletes a component this label made, unless its owner has already done so.
 template <class T> void DeleteIfAlive(const TComponent* AOwner, T*& AComponent) {
   if (AComponent != nullptr &&
@@ -181,63 +130,7 @@ std::string RemovePlaceholder(std::string ACommand) {
   return ACommand;
 }
 
-std::vector<std::string> SplitCommandLine(std::string_view AExecLine) {
-  const std::string text = DecodeDesktopString(AExecLine);
-  std::vector<std::string> words;
-  std::string word;
-  bool inWord = false;
-  bool quoted = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (quoted) {
-      if (c == '\\' && i + 1 < text.size() &&
-          std::string_view("\"`$\\").find(text[i + 1]) != std::string_view::npos) {
-        word += text[++i];
-      } else if (c == '"') {
-        quoted = false;
-      } else {
-        word += c;
-      }
-    } else if (IsBlank(c)) {
-      if (inWord) {
-        words.push_back(std::move(word));
-        word.clear();
-        inWord = false;
-      }
-    } else {
-      inWord = true;
-      if (c == '"') {
-        quoted = true;
-      } else {
-        word += c;
-      }
-    }
-  }
-  if (quoted) {
-    return {}; // an unterminated quote: not a command we can trust
-  }
-  if (inWord) {
-    words.push_back(std::move(word));
-  }
-  return words;
-}
-
-std::vector<std::string> BuildOpenCommand(std::string_view ACommand, std::string_view AAddress) {
-  std::vector<std::string> argv;
-  for (const std::string& word : SplitCommandLine(RemovePlaceholder(std::string(ACommand)))) {
-    if (!IsOtherFieldCode(word)) {
-      argv.push_back(UnescapePercent(word));
-    }
-  }
-  if (argv.empty()) {
-    return argv;
-  }
-  // Its own argument: whatever the address holds, it cannot become another word or command.
-  argv.emplace_back(AAddress);
-  return argv;
-}
-
-std::optional<std::string> ReadDefaultValue(Platform& APlatform, TDefaultHandler AKind) {
+std::optional<std::string> ReadDefaultValue(Platform& APlatform, THandlerKind AKind) {
   return APlatform.DefaultHandlerCommand(AKind);
 }
 
@@ -245,15 +138,13 @@ void OpenAddress(Platform& APlatform, std::string_view AAddress, TAddressKind AK
   if (AKind == TAddressKind::Web && APlatform.OpenUrl(AAddress)) {
     return;
   }
-  const std::optional<std::string> command = ReadDefaultValue(
-      APlatform, AKind == TAddressKind::Web ? TDefaultHandler::WebPage : TDefaultHandler::Mail);
+  const THandlerKind handler =
+      AKind == TAddressKind::Web ? THandlerKind::WebPage : THandlerKind::Mail;
+  const std::optional<std::string> command = ReadDefaultValue(APlatform, handler);
   if (!command) {
     return;
   }
-  const std::vector<std::string> argv = BuildOpenCommand(*command, AAddress);
-  if (!argv.empty()) {
-    APlatform.StartCommand(argv); // a failed start is not reported
-  }
+  APlatform.StartHandler(handler, RemovePlaceholder(*command), AAddress); // failures are silent
 }
 
 // --- THTLabel

@@ -55,16 +55,12 @@ bool IsWebAddress(std::string_view ACaption);
 // Takes the handler's placeholder ("%1", "%u", "%U", "%f", "%F", quoted or bare) out of a
 // registered command together with the character before it.
 std::string RemovePlaceholder(std::string ACommand);
-// Splits a desktop entry's Exec value, as the file writes it, into words by the entry's escape
-// and quoting rules; no shell is involved. Empty when a quote is left open.
-std::vector<std::string> SplitCommandLine(std::string_view AExecLine);
-// The argument vector that opens AAddress with a registered command; empty when it has none.
-std::vector<std::string> BuildOpenCommand(std::string_view ACommand, std::string_view AAddress);
 
 // The registered command of the default handler, with its placeholder; nullopt when none is.
-std::optional<std::string> ReadDefaultValue(Platform& APlatform, TDefaultHandler AKind);
+std::optional<std::string> ReadDefaultValue(Platform& APlatform, THandlerKind AKind);
 // Opens a web address (the desktop's opener first, then the browser's command) or starts the
-// mail program with a mail address. Failures are silent.
+// mail program with a mail address: the handler's command, its placeholder removed, goes to the
+// platform, which starts it with the address as one argument of its own. Failures are silent.
 void OpenAddress(Platform& APlatform, std::string_view AAddress, TAddressKind AKind);
 
 class THTLabel : public TLabel {

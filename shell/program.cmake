@@ -3,9 +3,12 @@
 add_library(nyarumi_mainform STATIC ${CMAKE_CURRENT_LIST_DIR}/formMain.cpp)
 target_link_libraries(nyarumi_mainform PUBLIC nyarumi_window)
 
-if(TARGET nyarumi_platform_qt AND TARGET nyarumi_about)
-  add_executable(nyarumi ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
-  # The resources register themselves at start-up: their objects go straight into the program.
-  target_link_libraries(nyarumi PRIVATE nyarumi_mainform nyarumi_about nyarumi_platform_qt nyarumi_resources
-                        nyarumi_options)
-endif()
+# The start-up sequence, the same for every backend.
+add_library(nyarumi_program STATIC ${CMAKE_CURRENT_LIST_DIR}/Program.cpp)
+target_link_libraries(nyarumi_program PUBLIC nyarumi_mainform nyarumi_about)
+
+# The backend's own entry file goes straight into the program.
+add_executable(nyarumi ${NYARUMI_BACKEND_MAIN})
+# The resources register themselves at start-up: their objects go straight into the program.
+target_link_libraries(nyarumi PRIVATE nyarumi_program ${NYARUMI_BACKEND_LIB} nyarumi_resources
+                      nyarumi_options)

@@ -2,6 +2,8 @@
 
 #include "common/Errors.h"
 
+#include <memory>
+
 namespace nyarumi {
 
 namespace {
@@ -19,6 +21,26 @@ Platform& CurrentPlatform() {
     throw Exception("no platform backend installed");
   }
   return *p;
+}
+
+TimerId Platform::SetTimer(std::uint32_t AIntervalMs, std::function<void()> ACallback) {
+  if (!ACallback) {
+    return TimerId::None;
+  }
+  // The one re-entry guard of every backend: a tick still running (in a modal loop of its own)
+  // makes the ticks that fall due meanwhile return at once.
+  auto running = std::make_shared<bool>(false);
+  return CreateTimer(AIntervalMs, [running, callback = std::move(ACallback)] {
+    if (*running) {
+      return;
+    }
+    *running = true;
+    struct TReset {
+      bool& Flag;
+      ~TReset() { Flag = false; }
+    } reset{*running};
+    callback();
+  });
 }
 
 void InstallPlatform(Platform* APlatform) {

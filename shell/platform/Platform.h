@@ -1,11 +1,31 @@
 #pragma once
 // The one narrow interface between the portable window layer and a native backend
-// (qt_* on Linux/X11, null_* for tests). Backends implement every operation; the window layer
-// calls nothing else. Native types never appear here: windows, buttons, timers and regions are
-// opaque handles whose value 0 means "none" or "failed".
+// (qt_* on Linux/X11, null_* for tests; win32_* and x11_* follow the same contract). Backends
+// implement every operation; the window layer calls nothing else. Native types never appear
+// here: windows, buttons, timers and regions are opaque handles whose value 0 means "none" or
+// "failed".
 //
-// Everything runs on the one GUI thread; callbacks come from inside Run(), ProcessMessages(),
-// UpdateWindow() or a modal PopupMenu()/ShowMessageBox(), never from another thread.
+// The contract every backend keeps (tests/window/conformance checks it against each one):
+// - Threads: everything runs on the one GUI thread. Callbacks (WindowEvents, button clicks,
+//   timers) come only from inside Run(), ProcessMessages(), UpdateWindow() or a modal
+//   PopupMenu()/ShowErrorBox(), never from another thread and never from inside the operation
+//   that registered them.
+// - Handles: an operation given None or a handle it did not hand out (or has already destroyed)
+//   does nothing and returns its failure value: None, 0, false, TRegionKind::Error or nullopt.
+//   It never throws and never touches another object.
+// - Timers never re-enter: SetTimer wraps every callback in the one shared guard below, so a
+//   tick that runs a modal loop skips the ticks that fall due meanwhile instead of nesting.
+//   A backend keeps a callback alive while it runs, even when it kills its own timer.
+// - Exceptions: a callback that throws ends the event loop that delivered it; the exception
+//   comes out of that Run() or ProcessMessages() (or the modal call) on the caller's side,
+//   never through native frames. The window layer catches handler errors itself first, so this
+//   is only for errors in the layer.
+// - Tab order: native buttons of a window take the keyboard focus in ascending TabOrder, ties
+//   in creation order.
+// - Units: all coordinates here are logical pixels, x to the right and y down. Client pixels
+//   count from the client area's top-left corner; screen pixels from the top-left of the
+//   virtual screen. A backend on a scaled display converts to and from device pixels itself,
+//   so the window layer never sees a device pixel.
 #include "assets/Bitmap.h"
 #include "common/Geometry.h"
 
@@ -84,7 +104,7 @@ inline constexpr TShortCut scAlt = 0x8000;
 enum class TRegionKind : int { Error = 0, Null = 1, Simple = 2, Complex = 3 };
 enum class TCombineMode : int { And = 1, Or = 2, Xor = 3, Diff = 4, Copy = 5 };
 
-enum class TDefaultHandler { WebPage, Mail }; // text/html and mailto
+enum class THandlerKind { WebPage, Mail }; // the browser (text/html) and the mail program
 
 // What a paint callback draws with. Coordinates are client pixels; the backend clips to the
 // window. Only valid during the Paint callback that hands it out.
@@ -209,9 +229,9 @@ public:
   virtual int SetWindowRgn(WindowId AWindow, RegionId ARegion, bool ARedraw) = 0;
   virtual bool DeleteObject(RegionId ARegion) = 0;
 
-  // --- Timers: ACallback runs on the GUI thread every AIntervalMs until killed; never
-  // re-entered. None when the platform refuses the timer.
-  virtual TimerId SetTimer(std::uint32_t AIntervalMs, std::function<void()> ACallback) = 0;
+  // --- Timers: ACallback runs on the GUI thread every AIntervalMs until killed, never
+  // re-entered (see the contract above). None when the platform refuses the timer.
+  TimerId SetTimer(std::uint32_t AIntervalMs, std::function<void()> ACallback);
   virtual void KillTimer(TimerId ATimer) = 0;
 
   // --- Desktop queries
@@ -235,20 +255,27 @@ public:
   virtual int PopupMenu(TPoint AScreenPos, std::span<const TMenuEntry> AEntries) = 0;
   virtual void ShowErrorBox(std::string_view AText, std::string_view ACaption) = 0; // stop icon
 
-  // --- Clipboard (text only); Set replaces the contents.
+  // --- Clipboard (text only): replaces the contents.
   virtual void SetClipboardText(std::string_view AText) = 0;
-  virtual std::optional<std::string> GetClipboardText() = 0;
 
   // --- The desktop around the program
   // Opens a web address with the desktop's opener; true when it was handed over.
   virtual bool OpenUrl(std::string_view AUrl) = 0;
-  // Starts a program from an argument vector, without a shell; true when it started.
-  virtual bool StartCommand(const std::vector<std::string>& AArgv) = 0;
   // A read-only settings value ("Software\...\Settings", "Anchor Color"); nullopt when absent.
   virtual std::optional<std::string> ReadSetting(std::string_view AKey, std::string_view AName) = 0;
   // The registered command line of the default handler, with its placeholder ("%u", "%1"…)
   // still in it; nullopt when none is registered.
-  virtual std::optional<std::string> DefaultHandlerCommand(TDefaultHandler AKind) = 0;
+  virtual std::optional<std::string> DefaultHandlerCommand(THandlerKind AKind) = 0;
+  // Starts the handler: ACommand is its registered command with the placeholder already taken
+  // out. The backend splits it by its own platform's rules and passes AAddress as one argument
+  // of its own, never through a shell or a command line that is parsed again. True when it
+  // started.
+  virtual bool StartHandler(THandlerKind AKind, std::string_view ACommand,
+                            std::string_view AAddress) = 0;
+
+protected:
+  // The native timer behind SetTimer; ACallback is already guarded against re-entry.
+  virtual TimerId CreateTimer(std::uint32_t AIntervalMs, std::function<void()> ACallback) = 0;
 };
 
 // The backend the program or a test installed at start-up: the one process-wide reference.

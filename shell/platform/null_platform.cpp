@@ -146,11 +146,28 @@ void NullPlatform::AdvanceTime(std::uint32_t AMs) {
 }
 
 void NullPlatform::PaintNow(WindowId AWindow) {
+  const TNullWindow& w = Window(AWindow);
+  Paint(AWindow, {0, 0, w.Params.ClientWidth, w.Params.ClientHeight});
+}
+
+void NullPlatform::Paint(WindowId AWindow, const TRect& ADirty) {
   TNullWindow& w = Window(AWindow);
   w.Invalid = false;
   w.LastPaint.clear();
   RecordingCanvas canvas(w.LastPaint);
-  w.Events->Paint(canvas, {0, 0, w.Params.ClientWidth, w.Params.ClientHeight});
+  w.Events->Paint(canvas, ADirty);
+}
+
+TNullWindow* NullPlatform::Known(NullOp AOp, WindowId AWindow) {
+  return Fails(AOp) ? nullptr : FindWindow(AWindow);
+}
+
+TNullButton* NullPlatform::KnownButton(NullOp AOp, ButtonId AButton) {
+  if (Fails(AOp)) {
+    return nullptr;
+  }
+  const auto it = FButtons.find(AButton);
+  return it == FButtons.end() ? nullptr : &it->second;
 }
 
 void NullPlatform::ClickButton(ButtonId AButton) {
@@ -203,15 +220,15 @@ void NullPlatform::DestroyNativeWindow(WindowId AWindow) {
 }
 
 void NullPlatform::SetWindowCaption(WindowId AWindow, std::string_view ACaption) {
-  if (!Fails(NullOp::SetWindowCaption)) {
-    Window(AWindow).Params.Caption = std::string(ACaption);
+  if (TNullWindow* w = Known(NullOp::SetWindowCaption, AWindow)) {
+    w->Params.Caption = std::string(ACaption);
   }
 }
 
 void NullPlatform::SetWindowGeometry(WindowId AWindow, TPoint AOuterTopLeft,
                                      std::int32_t AClientWidth, std::int32_t AClientHeight) {
-  if (!Fails(NullOp::SetWindowGeometry)) {
-    TWindowParams& p = Window(AWindow).Params;
+  if (TNullWindow* w = Known(NullOp::SetWindowGeometry, AWindow)) {
+    TWindowParams& p = w->Params;
     p.OuterTopLeft = AOuterTopLeft;
     p.ClientWidth = AClientWidth;
     p.ClientHeight = AClientHeight;
@@ -219,58 +236,66 @@ void NullPlatform::SetWindowGeometry(WindowId AWindow, TPoint AOuterTopLeft,
 }
 
 TRect NullPlatform::FrameExtents(WindowId AWindow) {
-  if (Fails(NullOp::FrameExtents)) {
-    return {};
-  }
-  return Window(AWindow).Params.Border == TWindowBorder::None ? TRect{} : Frame;
+  const TNullWindow* w = Known(NullOp::FrameExtents, AWindow);
+  return w == nullptr || w->Params.Border == TWindowBorder::None ? TRect{} : Frame;
 }
 
 void NullPlatform::SetWindowVisible(WindowId AWindow, bool AVisible) {
-  if (!Fails(NullOp::SetWindowVisible)) {
-    Window(AWindow).Visible = AVisible;
+  if (TNullWindow* w = Known(NullOp::SetWindowVisible, AWindow)) {
+    w->Visible = AVisible;
   }
 }
 
 void NullPlatform::SetStayOnTop(WindowId AWindow, bool AStayOnTop) {
-  if (!Fails(NullOp::SetStayOnTop)) {
-    Window(AWindow).Params.StayOnTop = AStayOnTop;
+  if (TNullWindow* w = Known(NullOp::SetStayOnTop, AWindow)) {
+    w->Params.StayOnTop = AStayOnTop;
   }
 }
 
 void NullPlatform::SetSkipTaskbar(WindowId AWindow, bool ASkip) {
-  if (!Fails(NullOp::SetSkipTaskbar)) {
-    Window(AWindow).Params.SkipTaskbar = ASkip;
+  if (TNullWindow* w = Known(NullOp::SetSkipTaskbar, AWindow)) {
+    w->Params.SkipTaskbar = ASkip;
   }
 }
 
 void NullPlatform::SetWindowCursor(WindowId AWindow, TCursorShape AShape) {
-  if (!Fails(NullOp::SetWindowCursor)) {
-    Window(AWindow).Cursor = AShape;
+  if (TNullWindow* w = Known(NullOp::SetWindowCursor, AWindow)) {
+    w->Cursor = AShape;
   }
 }
 
-void NullPlatform::InvalidateWindow(WindowId AWindow, std::optional<TRect> /*AArea*/) {
-  if (!Fails(NullOp::InvalidateWindow)) {
-    Window(AWindow).Invalid = true;
+void NullPlatform::InvalidateWindow(WindowId AWindow, std::optional<TRect> AArea) {
+  if (TNullWindow* w = Known(NullOp::InvalidateWindow, AWindow)) {
+    const TRect all{0, 0, w->Params.ClientWidth, w->Params.ClientHeight};
+    const TRect area = AArea.value_or(all);
+    // The marked areas add up to the rectangle that spans them, as a native update region's
+    // bounding box would.
+    w->Dirty =
+        w->Invalid
+            ? TRect{std::min(w->Dirty.Left, area.Left), std::min(w->Dirty.Top, area.Top),
+                    std::max(w->Dirty.Right, area.Right), std::max(w->Dirty.Bottom, area.Bottom)}
+            : area;
+    w->Invalid = true;
   }
 }
 
 void NullPlatform::UpdateWindow(WindowId AWindow) {
-  if (Fails(NullOp::UpdateWindow)) {
+  TNullWindow* w = Known(NullOp::UpdateWindow, AWindow);
+  if (w == nullptr) {
     return;
   }
-  TNullWindow& w = Window(AWindow);
-  ++w.UpdateCount;
-  if (w.Invalid) {
-    PaintNow(AWindow);
+  ++w->UpdateCount;
+  if (w->Invalid) {
+    Paint(AWindow, w->Dirty);
   }
 }
 
 bool NullPlatform::WindowRegionContains(WindowId AWindow, TPoint APos) {
-  if (Fails(NullOp::WindowRegionContains)) {
+  const TNullWindow* found = Known(NullOp::WindowRegionContains, AWindow);
+  if (found == nullptr) {
     return false;
   }
-  const TNullWindow& w = Window(AWindow);
+  const TNullWindow& w = *found;
   if (APos.X < 0 || APos.Y < 0 || APos.X >= w.Params.ClientWidth ||
       APos.Y >= w.Params.ClientHeight) {
     return false;
@@ -295,26 +320,26 @@ void NullPlatform::DestroyButton(ButtonId AButton) {
 }
 
 void NullPlatform::SetButtonBounds(ButtonId AButton, const TRect& ABounds) {
-  if (!Fails(NullOp::SetButtonBounds)) {
-    Button(AButton).Params.Bounds = ABounds;
+  if (TNullButton* b = KnownButton(NullOp::SetButtonBounds, AButton)) {
+    b->Params.Bounds = ABounds;
   }
 }
 
 void NullPlatform::SetButtonCaption(ButtonId AButton, std::string_view ACaption) {
-  if (!Fails(NullOp::SetButtonCaption)) {
-    Button(AButton).Params.Caption = std::string(ACaption);
+  if (TNullButton* b = KnownButton(NullOp::SetButtonCaption, AButton)) {
+    b->Params.Caption = std::string(ACaption);
   }
 }
 
 void NullPlatform::SetButtonVisible(ButtonId AButton, bool AVisible) {
-  if (!Fails(NullOp::SetButtonVisible)) {
-    Button(AButton).Params.Visible = AVisible;
+  if (TNullButton* b = KnownButton(NullOp::SetButtonVisible, AButton)) {
+    b->Params.Visible = AVisible;
   }
 }
 
 void NullPlatform::SetButtonEnabled(ButtonId AButton, bool AEnabled) {
-  if (!Fails(NullOp::SetButtonEnabled)) {
-    Button(AButton).Params.Enabled = AEnabled;
+  if (TNullButton* b = KnownButton(NullOp::SetButtonEnabled, AButton)) {
+    b->Params.Enabled = AEnabled;
   }
 }
 
@@ -384,7 +409,7 @@ bool NullPlatform::DeleteObject(RegionId ARegion) {
   return FRegions.DeleteObject(ARegion);
 }
 
-TimerId NullPlatform::SetTimer(std::uint32_t AIntervalMs, std::function<void()> ACallback) {
+TimerId NullPlatform::CreateTimer(std::uint32_t AIntervalMs, std::function<void()> ACallback) {
   if (Fails(NullOp::SetTimer)) {
     return TimerId::None;
   }
@@ -496,13 +521,6 @@ void NullPlatform::SetClipboardText(std::string_view AText) {
   }
 }
 
-std::optional<std::string> NullPlatform::GetClipboardText() {
-  if (Fails(NullOp::GetClipboardText)) {
-    return std::nullopt;
-  }
-  return Clipboard;
-}
-
 bool NullPlatform::OpenUrl(std::string_view AUrl) {
   if (Fails(NullOp::OpenUrl) || !OpenUrlResult) {
     return false;
@@ -511,11 +529,12 @@ bool NullPlatform::OpenUrl(std::string_view AUrl) {
   return true;
 }
 
-bool NullPlatform::StartCommand(const std::vector<std::string>& AArgv) {
-  if (Fails(NullOp::StartCommand) || !StartCommandResult) {
+bool NullPlatform::StartHandler(THandlerKind AKind, std::string_view ACommand,
+                                std::string_view AAddress) {
+  if (Fails(NullOp::StartHandler) || !StartHandlerResult) {
     return false;
   }
-  StartedCommands.push_back(AArgv);
+  StartedHandlers.push_back({AKind, std::string(ACommand), std::string(AAddress)});
   return true;
 }
 
@@ -528,7 +547,7 @@ std::optional<std::string> NullPlatform::ReadSetting(std::string_view AKey,
   return it == Settings.end() ? std::nullopt : std::optional<std::string>(it->second);
 }
 
-std::optional<std::string> NullPlatform::DefaultHandlerCommand(TDefaultHandler AKind) {
+std::optional<std::string> NullPlatform::DefaultHandlerCommand(THandlerKind AKind) {
   if (Fails(NullOp::DefaultHandlerCommand)) {
     return std::nullopt;
   }

@@ -61,11 +61,10 @@ enum class NullOp {
   PopupMenu,
   ShowErrorBox,
   SetClipboardText,
-  GetClipboardText,
   OpenUrl,
-  StartCommand,
   ReadSetting,
   DefaultHandlerCommand,
+  StartHandler,
   Count_
 };
 
@@ -92,6 +91,7 @@ struct TNullWindow {
   int SetRegionCount = 0;
   int RedrawCount = 0; // SetWindowRgn with redraw
   bool Invalid = false;
+  TRect Dirty; // what the marked areas span while Invalid
   int UpdateCount = 0;
   std::vector<TPaintOp> LastPaint;
 };
@@ -127,9 +127,9 @@ public:
   TRect Frame;         // FrameExtents of tool windows
   int MenuChoice = -1; // what PopupMenu returns
   bool OpenUrlResult = true;
-  bool StartCommandResult = true;
+  bool StartHandlerResult = true;
   std::map<std::pair<std::string, std::string>, std::string> Settings;
-  std::map<TDefaultHandler, std::string> Handlers;
+  std::map<THandlerKind, std::string> Handlers;
   std::function<void()> OnPopup; // runs inside PopupMenu, as events would while it is open
 
   // --- What a test reads back
@@ -144,7 +144,13 @@ public:
   std::vector<TShownMenu> Menus;
   std::optional<std::string> Clipboard;
   std::vector<std::string> OpenedUrls;
-  std::vector<std::vector<std::string>> StartedCommands;
+  struct TStartedHandler {
+    THandlerKind Kind;
+    std::string Command;
+    std::string Address;
+    friend bool operator==(const TStartedHandler&, const TStartedHandler&) = default;
+  };
+  std::vector<TStartedHandler> StartedHandlers;
   bool QuitRequested = false;
   std::uint32_t TimerInterval(TimerId ATimer) const;
 
@@ -189,7 +195,6 @@ public:
   TRegionKind OffsetRgn(RegionId ARegion, std::int32_t ADx, std::int32_t ADy) override;
   int SetWindowRgn(WindowId AWindow, RegionId ARegion, bool ARedraw) override;
   bool DeleteObject(RegionId ARegion) override;
-  TimerId SetTimer(std::uint32_t AIntervalMs, std::function<void()> ACallback) override;
   void KillTimer(TimerId ATimer) override;
   std::optional<TPoint> GetCursorPos() override;
   bool ProgramHasFocus() override;
@@ -201,11 +206,14 @@ public:
   int PopupMenu(TPoint AScreenPos, std::span<const TMenuEntry> AEntries) override;
   void ShowErrorBox(std::string_view AText, std::string_view ACaption) override;
   void SetClipboardText(std::string_view AText) override;
-  std::optional<std::string> GetClipboardText() override;
   bool OpenUrl(std::string_view AUrl) override;
-  bool StartCommand(const std::vector<std::string>& AArgv) override;
   std::optional<std::string> ReadSetting(std::string_view AKey, std::string_view AName) override;
-  std::optional<std::string> DefaultHandlerCommand(TDefaultHandler AKind) override;
+  std::optional<std::string> DefaultHandlerCommand(THandlerKind AKind) override;
+  bool StartHandler(THandlerKind AKind, std::string_view ACommand,
+                    std::string_view AAddress) override;
+
+protected:
+  TimerId CreateTimer(std::uint32_t AIntervalMs, std::function<void()> ACallback) override;
 
 private:
   struct TFailRule {
@@ -223,6 +231,11 @@ private:
   // Counts the call and tells whether it fails.
   bool Fails(NullOp AOp);
   TNullWindow* FindWindow(WindowId AWindow);
+  // The window or button an operation works on: nullptr when the call fails or the handle is
+  // unknown, which every operation then ignores.
+  TNullWindow* Known(NullOp AOp, WindowId AWindow);
+  TNullButton* KnownButton(NullOp AOp, ButtonId AButton);
+  void Paint(WindowId AWindow, const TRect& ADirty);
 
   unsigned FCalls[static_cast<std::size_t>(NullOp::Count_)] = {};
   TFailRule FRules[static_cast<std::size_t>(NullOp::Count_)] = {};

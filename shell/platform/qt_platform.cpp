@@ -1,10 +1,10 @@
 #include "shell/platform/qt_platform.h"
 
 #include "common/Errors.h"
-#include "shell/platform/qt_desktop.h"
 #include "shell/platform/qt_window.h"
 #include "shell/platform/qt_x11events.h"
-#include "shell/platform/qt_xcb.h"
+#include "shell/platform/x11_ewmh.h"
+#include "shell/platform/xdg_desktop.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -84,7 +84,6 @@ struct QtPlatform::Timer {
   // does not destroy the callback while it runs.
   struct State {
     std::function<void()> Callback;
-    bool Running = false;
   };
   std::shared_ptr<State> Shared;
   QTimer* Native = nullptr; // deleted later: it may be the one emitting right now
@@ -105,7 +104,7 @@ QtPlatform::QtPlatform(std::string ASettingsPath) : FSettingsPath(std::move(ASet
   // Offscreen may still offer the X11 interface, but without a connection behind it.
   const auto* X11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
   if (X11 != nullptr && X11->connection() != nullptr) {
-    FXcb = std::make_unique<TXcb>(X11->connection());
+    FXcb = std::make_unique<x11::TEwmh>(X11->connection());
     TX11Events::THandlers Handlers;
     Handlers.FrameExtentsChanged = [this](xcb_window_t AWindow) {
       // Only a window with a caption has a frame to learn of; a frameless one is put back
@@ -408,7 +407,7 @@ bool QtPlatform::DeleteObject(RegionId ARegion) {
 
 // --- Timers
 
-TimerId QtPlatform::SetTimer(std::uint32_t AIntervalMs, std::function<void()> ACallback) {
+TimerId QtPlatform::CreateTimer(std::uint32_t AIntervalMs, std::function<void()> ACallback) {
   auto T = std::make_unique<Timer>();
   T->Shared = std::make_shared<Timer::State>();
   T->Shared->Callback = std::move(ACallback);
@@ -416,14 +415,8 @@ TimerId QtPlatform::SetTimer(std::uint32_t AIntervalMs, std::function<void()> AC
   // A precise timer keeps the 100 ms cadence instead of drifting to the coarse 5% slack.
   T->Native->setTimerType(Qt::PreciseTimer);
   T->Native->setInterval(static_cast<int>(std::min<std::uint32_t>(AIntervalMs, INT32_MAX)));
-  QObject::connect(T->Native, &QTimer::timeout, [this, State = T->Shared] {
-    if (State->Running) {
-      return; // a modal loop inside the callback must not start the callback again
-    }
-    State->Running = true;
-    Dispatch(State->Callback);
-    State->Running = false;
-  });
+  QObject::connect(T->Native, &QTimer::timeout,
+                   [this, State = T->Shared] { Dispatch(State->Callback); });
   T->Native->start();
   if (!T->Native->isActive()) {
     delete T->Native;
@@ -475,7 +468,7 @@ std::optional<TRect> QtPlatform::ForegroundWindowRect() {
     return std::nullopt;
   }
   // The cursor and our windows are in logical pixels; the X server's geometry is not.
-  return DeviceToLogical(*Device, DevicePixelRatio());
+  return x11::DeviceToLogical(*Device, DevicePixelRatio());
 }
 
 TRect QtPlatform::VirtualScreenRect() {
@@ -573,14 +566,6 @@ void QtPlatform::SetClipboardText(std::string_view AText) {
   QGuiApplication::clipboard()->setText(Text(AText));
 }
 
-std::optional<std::string> QtPlatform::GetClipboardText() {
-  const QMimeData* Data = QGuiApplication::clipboard()->mimeData();
-  if (Data == nullptr || !Data->hasText()) {
-    return std::nullopt;
-  }
-  return Data->text().toStdString();
-}
-
 // --- The desktop around the program
 
 bool QtPlatform::OpenUrl(std::string_view AUrl) {
@@ -588,25 +573,18 @@ bool QtPlatform::OpenUrl(std::string_view AUrl) {
   return Url.isValid() && QDesktopServices::openUrl(Url);
 }
 
-bool QtPlatform::StartCommand(const std::vector<std::string>& AArgv) {
-  if (AArgv.empty() || AArgv.front().empty()) {
-    return false;
-  }
-  QStringList Args;
-  for (std::size_t I = 1; I < AArgv.size(); ++I) {
-    Args << QString::fromStdString(AArgv[I]);
-  }
-  return QProcess::startDetached(QString::fromStdString(AArgv.front()), Args);
-}
-
 std::optional<std::string> QtPlatform::ReadSetting(std::string_view AKey, std::string_view AName) {
   // Read afresh each time: the file is small and read only when a link label is created.
-  return TIniSettings::Load(FSettingsPath).Value(AKey, AName);
+  return xdg::TIniSettings::Load(FSettingsPath).Value(AKey, AName);
 }
 
-std::optional<std::string> QtPlatform::DefaultHandlerCommand(TDefaultHandler AKind) {
-  return DefaultHandlerExec(AKind == TDefaultHandler::WebPage ? "text/html"
-                                                              : "x-scheme-handler/mailto");
+std::optional<std::string> QtPlatform::DefaultHandlerCommand(THandlerKind AKind) {
+  return xdg::DefaultHandlerExec(AKind == THandlerKind::WebPage ? "text/html"
+                                                                : "x-scheme-handler/mailto");
+}
+
+bool QtPlatform::StartHandler(THandlerKind, std::string_view ACommand, std::string_view AAddress) {
+  return xdg::StartHandler(ACommand, AAddress);
 }
 
 } // namespace nyarumi::qt

@@ -29,11 +29,16 @@ class QApplication;
 class QPushButton;
 class QTimer;
 
+namespace nyarumi::x11 {
+class TEwmh;
+}
+
 namespace nyarumi::qt {
+
+using x11::TEwmh;
 
 class QtWindow;
 class TX11Events;
-class TXcb;
 
 class QtPlatform final : public Platform {
 public:
@@ -79,7 +84,6 @@ public:
   int SetWindowRgn(WindowId AWindow, RegionId ARegion, bool ARedraw) override;
   bool DeleteObject(RegionId ARegion) override;
 
-  TimerId SetTimer(std::uint32_t AIntervalMs, std::function<void()> ACallback) override;
   void KillTimer(TimerId ATimer) override;
 
   std::optional<TPoint> GetCursorPos() override;
@@ -94,18 +98,22 @@ public:
   void ShowErrorBox(std::string_view AText, std::string_view ACaption) override;
 
   void SetClipboardText(std::string_view AText) override;
-  std::optional<std::string> GetClipboardText() override;
 
   bool OpenUrl(std::string_view AUrl) override;
-  bool StartCommand(const std::vector<std::string>& AArgv) override;
   std::optional<std::string> ReadSetting(std::string_view AKey, std::string_view AName) override;
-  std::optional<std::string> DefaultHandlerCommand(TDefaultHandler AKind) override;
+  std::optional<std::string> DefaultHandlerCommand(THandlerKind AKind) override;
+  bool StartHandler(THandlerKind AKind, std::string_view ACommand,
+                    std::string_view AAddress) override;
 
   // For tests and diagnostics: the live X window id of a window (0 offscreen or unknown), and
   // the widget itself.
   unsigned long NativeWindowId(WindowId AWindow) const;
   QtWindow* Widget(WindowId AWindow) const;
+  const RegionTable& Regions() const { return FRegions; }
   const TPictureCache& PictureCache() const { return FCache; }
+
+protected:
+  TimerId CreateTimer(std::uint32_t AIntervalMs, std::function<void()> ACallback) override;
 
 private:
   struct Timer;
@@ -119,7 +127,7 @@ private:
   QtWindow* WidgetOfNative(unsigned long ANativeId) const;
 
   std::string FSettingsPath;
-  std::unique_ptr<TXcb> FXcb;             // none without an X11 connection (offscreen)
+  std::unique_ptr<TEwmh> FXcb;            // none without an X11 connection (offscreen)
   std::unique_ptr<TX11Events> FX11Events; // likewise
   TPictureCache FCache;
   RegionTable FRegions;

@@ -3,7 +3,7 @@
 #include "shell/platform/qt_input.h"
 #include "shell/platform/qt_region.h"
 #include "shell/platform/qt_x11events.h"
-#include "shell/platform/qt_xcb.h"
+#include "shell/platform/x11_ewmh.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -51,7 +51,7 @@ const QRegion& NothingVisible() {
 } // namespace
 
 QtWindow::QtWindow(const TWindowParams& AParams, WindowEvents& AEvents, TPictureCache& ACache,
-                   const TXcb* AXcb, TDispatch ADispatch)
+                   const TEwmh* AXcb, TDispatch ADispatch)
     : QWidget(nullptr, FlagsOf(AParams)), FEvents(&AEvents), FCache(ACache), FXcb(AXcb),
       FDispatch(std::move(ADispatch)), FSkipTaskbar(AParams.SkipTaskbar) {
   setAttribute(Qt::WA_DeleteOnClose, false);
@@ -134,8 +134,7 @@ void QtWindow::Obscured() {
   // Never over the program's own open menu; and with an EWMH window manager the stay-on-top
   // state is its business.
   if (!windowFlags().testFlag(Qt::WindowStaysOnTopHint) || FXcb == nullptr ||
-      QApplication::activePopupWidget() != nullptr || FRaisePending ||
-      EwmhManagerRunning(FXcb->Connection())) {
+      QApplication::activePopupWidget() != nullptr || FRaisePending || FXcb->ManagerRunning()) {
     return;
   }
   const qint64 Since = FLastRaise.isValid() ? FLastRaise.elapsed() : RAISE_INTERVAL_MS;

@@ -12,9 +12,13 @@
 #include <functional>
 #include <optional>
 
+namespace nyarumi::x11 {
+class TEwmh;
+}
+
 namespace nyarumi::qt {
 
-class TXcb;
+using x11::TEwmh;
 
 // Runs a window-layer callback from inside a Qt event handler; exceptions must not unwind
 // through Qt, so the runner decides what becomes of them.
@@ -23,7 +27,7 @@ using TDispatch = std::function<void(const std::function<void()>&)>;
 class QtWindow final : public QWidget {
 public:
   QtWindow(const TWindowParams& AParams, WindowEvents& AEvents, TPictureCache& ACache,
-           const TXcb* AXcb, TDispatch ADispatch);
+           const TEwmh* AXcb, TDispatch ADispatch);
 
   // No callback reaches the window layer after this.
   void Detach() { FEvents = nullptr; }
@@ -71,7 +75,7 @@ private:
 
   WindowEvents* FEvents;
   TPictureCache& FCache;
-  const TXcb* FXcb;
+  const TEwmh* FXcb;
   TDispatch FDispatch;
   bool FSkipTaskbar;
   unsigned long FStatesOn = 0; // the X window the skip states were last put on

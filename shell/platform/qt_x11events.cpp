@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <optional>
 
 namespace nyarumi::qt {
 namespace {
@@ -20,18 +19,6 @@ xcb_atom_t Intern(xcb_connection_t* C, const char* AName) {
   Reply<xcb_intern_atom_reply_t> R(xcb_intern_atom_reply(
       C, xcb_intern_atom(C, 0, static_cast<std::uint16_t>(std::strlen(AName)), AName), nullptr));
   return R ? R->atom : xcb_atom_t{XCB_ATOM_NONE};
-}
-
-// The window a WINDOW-typed property of AWindow names, if any.
-std::optional<xcb_window_t> WindowProperty(xcb_connection_t* C, xcb_window_t AWindow,
-                                           xcb_atom_t AProperty) {
-  Reply<xcb_get_property_reply_t> R(xcb_get_property_reply(
-      C, xcb_get_property(C, 0, AWindow, AProperty, XCB_ATOM_WINDOW, 0, 1), nullptr));
-  if (!R || R->type != XCB_ATOM_WINDOW || R->format != 32 ||
-      xcb_get_property_value_length(R.get()) < 4) {
-    return std::nullopt;
-  }
-  return *static_cast<const xcb_window_t*>(xcb_get_property_value(R.get()));
 }
 
 } // namespace
@@ -82,14 +69,6 @@ void SelectVisibilityEvents(xcb_connection_t* AConnection, xcb_window_t AWindow)
   const std::uint32_t Mask = A->your_event_mask | XCB_EVENT_MASK_VISIBILITY_CHANGE;
   xcb_change_window_attributes(AConnection, AWindow, XCB_CW_EVENT_MASK, &Mask);
   xcb_flush(AConnection);
-}
-
-bool EwmhManagerRunning(xcb_connection_t* AConnection) {
-  const xcb_window_t Root = xcb_setup_roots_iterator(xcb_get_setup(AConnection)).data->root;
-  const xcb_atom_t Check = Intern(AConnection, "_NET_SUPPORTING_WM_CHECK");
-  const auto Child = WindowProperty(AConnection, Root, Check);
-  // A manager that died leaves the root's property behind; its window is then gone.
-  return Child && WindowProperty(AConnection, *Child, Check) == Child;
 }
 
 } // namespace nyarumi::qt

@@ -35,8 +35,4 @@ private:
 // window's other events are left as Qt chose them.
 void SelectVisibilityEvents(xcb_connection_t* AConnection, xcb_window_t AWindow);
 
-// True when an EWMH window manager runs: the root's _NET_SUPPORTING_WM_CHECK names a window
-// that names itself. Only such a manager keeps a window above others for _NET_WM_STATE_ABOVE.
-bool EwmhManagerRunning(xcb_connection_t* AConnection);
-
 } // namespace nyarumi::qt

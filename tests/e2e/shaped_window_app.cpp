@@ -6,13 +6,13 @@
 //   quit        end the program
 // Writes OUTDIR/expected (the outline's rectangles in window pixels) and answers each step on
 // standard output with "ready|done ... WINDOW-ID".
-#include "shape/FormRgn.h"
 #include "shape/Region.h"
 #include "shell/platform/qt_platform.h"
 #include "shell/platform/qt_startup.h"
 #include "shell/platform/qt_window.h"
 #include "shell/window/Application.h"
 #include "shell/window/Form.h"
+#include "shell/window/FormRgn.h"
 #include "shell/window/Shape.h"
 
 #include <QApplication>

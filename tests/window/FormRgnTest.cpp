@@ -1,4 +1,4 @@
-#include "shape/FormRgn.h"
+#include "shell/window/FormRgn.h"
 #include "Fixture.h"
 #include "common/Errors.h"
 #include "shape/Region.h"
@@ -117,7 +117,9 @@ std::string FailCaseName(const ::testing::TestParamInfo<FailCase>& AInfo) {
                                           "CreateRectRgn",   "CombineRgn", "SetWindowRgn"};
   return Names[AInfo.index];
 }
-void PrintTo(const FailCase& ACase, std::ostream* AOut) { *AOut << ACase.Message; }
+void PrintTo(const FailCase& ACase, std::ostream* AOut) {
+  *AOut << ACase.Message;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, FormRgnFailTest,

@@ -399,20 +399,6 @@ protected:
   std::vector<std::pair<std::string, std::optional<std::string>>> Saved;
 };
 
-TEST_F(DesktopTest, CommandsStartWithoutAShellSoTheirArgumentsStayWhole) {
-  const fs::path Odd = Dir / "a b;touch injected";
-  ASSERT_TRUE(P.StartCommand({"touch", Odd.string()}));
-  QElapsedTimer Clock;
-  Clock.start();
-  while (!fs::exists(Odd) && Clock.elapsed() < 5000) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  EXPECT_TRUE(fs::exists(Odd));
-  EXPECT_FALSE(fs::exists(fs::current_path() / "injected"));
-  EXPECT_FALSE(P.StartCommand({}));
-  EXPECT_FALSE(P.StartCommand({(Dir / "no-such-program").string()}));
-}
-
 TEST_F(DesktopTest, SettingsAreReadFromTheFileEachTime) {
   const fs::path File = Dir / "settings.ini";
   QtPlatform Q(File.string());
@@ -420,20 +406,6 @@ TEST_F(DesktopTest, SettingsAreReadFromTheFileEachTime) {
   EXPECT_EQ(Q.ReadSetting(Key, "Anchor Color"), std::nullopt);
   Write(File, "[" + Key + "]\nAnchor Color=0,128,0\n");
   EXPECT_EQ(Q.ReadSetting(Key, "Anchor Color"), "0,128,0");
-}
-
-TEST_F(DesktopTest, DefaultHandlersComeFromXdgMimeAndTheirDesktopFile) {
-  // A stand-in for xdg-mime that knows one browser and no mail program.
-  Write(Dir / "bin/xdg-mime",
-        "#!/bin/sh\n[ \"$3\" = text/html ] && echo web-browser.desktop\nexit 0\n", true);
-  Write(Dir / "data/applications/web/browser.desktop",
-        "[Desktop Entry]\nName=B\nExec=/opt/browser/run --new-tab %u\n");
-  SetEnv("PATH", (Dir / "bin").string() + ":" + std::getenv("PATH"));
-  SetEnv("XDG_DATA_HOME", (Dir / "data").string());
-  SetEnv("XDG_DATA_DIRS", (Dir / "none").string());
-
-  EXPECT_EQ(P.DefaultHandlerCommand(TDefaultHandler::WebPage), "/opt/browser/run --new-tab %u");
-  EXPECT_EQ(P.DefaultHandlerCommand(TDefaultHandler::Mail), std::nullopt);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // The hyperlink label's plain rules: colour texts, the look table, what counts as a web
-// address, and how a registered command becomes an argument vector.
+// address, and how the placeholder leaves a registered command.
 #include "shell/HTLabel.h"
 
 #include <gmock/gmock.h>
@@ -109,43 +109,6 @@ TEST(RemovePlaceholder, TakesThePlaceholderAndTheCharacterBefore) {
   for (const PlaceholderCase& c : cases) {
     EXPECT_EQ(RemovePlaceholder(c.Command), c.Expected) << c.Command;
   }
-}
-
-TEST(SplitCommandLine, FollowsTheDesktopEntryQuoting) {
-  EXPECT_THAT(SplitCommandLine("  a   b\tc "), ElementsAre("a", "b", "c"));
-  EXPECT_THAT(SplitCommandLine(R"("/opt/my app/run" --x)"), ElementsAre("/opt/my app/run", "--x"));
-  EXPECT_THAT(SplitCommandLine(R"(a "say \"hi\" \$HOME \`x\` \\\\" "")"),
-              ElementsAre("a", R"(say "hi" $HOME `x` \)", ""));
-  // The file's own escapes come first: \s is a blank, \\\\ a backslash inside quotes.
-  EXPECT_THAT(SplitCommandLine(R"(a\sb "c\\\\d")"), ElementsAre("a", "b", R"(c\d)"));
-  EXPECT_THAT(SplitCommandLine(R"(a "unterminated)"), IsEmpty());
-  EXPECT_THAT(SplitCommandLine(""), IsEmpty());
-}
-
-TEST(BuildOpenCommand, AppendsTheAddressAsItsOwnArgument) {
-  EXPECT_THAT(BuildOpenCommand("firefox %u", "http://x/"), ElementsAre("firefox", "http://x/"));
-  EXPECT_THAT(BuildOpenCommand("mailer", "a@b"), ElementsAre("mailer", "a@b"));
-  EXPECT_THAT(BuildOpenCommand("thunderbird -compose \"%1\" -safe", "a@b"),
-              ElementsAre("thunderbird", "-compose", "-safe", "a@b"));
-  // An empty caption still goes, as an empty argument.
-  EXPECT_THAT(BuildOpenCommand("mailer %u", ""), ElementsAre("mailer", ""));
-  // Field codes with nothing to stand for go; %% is a percent sign.
-  EXPECT_THAT(BuildOpenCommand("app %i --title=100%% %u", "a@b"),
-              ElementsAre("app", "--title=100%", "a@b"));
-}
-
-TEST(BuildOpenCommand, NoCaptionCanBecomeACommandOrAnotherWord) {
-  const char* hostile[] = {"a@b; rm -rf ~", "x\" --evil \"y", "$(touch /tmp/p)",
-                           "a b\tc",        "`id`",           "http://x/ && reboot"};
-  for (const char* address : hostile) {
-    EXPECT_THAT(BuildOpenCommand("mailer %u", address), ElementsAre("mailer", address));
-  }
-}
-
-TEST(BuildOpenCommand, StartsNothingWithoutAProgram) {
-  EXPECT_THAT(BuildOpenCommand("", "a@b"), IsEmpty());
-  EXPECT_THAT(BuildOpenCommand("   ", "a@b"), IsEmpty());
-  EXPECT_THAT(BuildOpenCommand("\"open", "a@b"), IsEmpty());
 }
 
 } // namespace

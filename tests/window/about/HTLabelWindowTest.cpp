@@ -113,6 +113,8 @@ TEST_F(HyperlinkLabel, BrokenColourSettingsFallBackToTheirDefaults) {
   EXPECT_THAT(Null.ErrorBoxes, IsEmpty());
 }
 
+using Started = NullPlatform::TStartedHandler;
+
 TEST_F(HyperlinkLabel, AClickShowsTheVisitedColourUntilTheNextPaint) {
   Open();
   Null.FailAlways(NullOp::UpdateWindow); // keep the click's own repaint from happening
@@ -123,44 +125,46 @@ TEST_F(HyperlinkLabel, AClickShowsTheVisitedColourUntilTheNextPaint) {
 }
 
 TEST_F(HyperlinkLabel, AWebAddressGoesToTheOpenerAndNothingElse) {
-  Null.Handlers[TDefaultHandler::WebPage] = "browser %u";
+  Null.Handlers[THandlerKind::WebPage] = "browser %u";
   Open();
   LeftClick(*Form->HTLabel1);
   EXPECT_THAT(Null.OpenedUrls, ElementsAre(WEB_ADDRESS));
   EXPECT_EQ(Null.CallCount(NullOp::DefaultHandlerCommand), 0u);
-  EXPECT_THAT(Null.StartedCommands, IsEmpty());
+  EXPECT_THAT(Null.StartedHandlers, IsEmpty());
 }
 
 TEST_F(HyperlinkLabel, WhenTheOpenerFailsTheBrowsersCommandStarts) {
   Null.OpenUrlResult = false;
-  Null.Handlers[TDefaultHandler::WebPage] = "/usr/bin/browser --new-window \"%u\"";
+  Null.Handlers[THandlerKind::WebPage] = "/usr/bin/browser --new-window \"%u\"";
   Open();
   LeftClick(*Form->HTLabel1);
-  EXPECT_THAT(Null.StartedCommands,
-              ElementsAre(ElementsAre("/usr/bin/browser", "--new-window", WEB_ADDRESS)));
+  EXPECT_THAT(
+      Null.StartedHandlers,
+      ElementsAre(Started{THandlerKind::WebPage, "/usr/bin/browser --new-window", WEB_ADDRESS}));
 }
 
 TEST_F(HyperlinkLabel, WithNoOpenerAndNoBrowserNothingHappens) {
   Null.OpenUrlResult = false;
   Open();
   LeftClick(*Form->HTLabel1);
-  EXPECT_THAT(Null.StartedCommands, IsEmpty());
+  EXPECT_THAT(Null.StartedHandlers, IsEmpty());
   EXPECT_THAT(Null.ErrorBoxes, IsEmpty());
 }
 
 TEST_F(HyperlinkLabel, AnythingElseStartsTheMailProgramWithTheCaption) {
-  Null.Handlers[TDefaultHandler::Mail] = "mailer -compose %u";
+  Null.Handlers[THandlerKind::Mail] = "mailer -compose %u";
   Open();
   LeftClick(*Form->HTLabel2);
   EXPECT_THAT(Null.OpenedUrls, IsEmpty());
-  EXPECT_THAT(Null.StartedCommands, ElementsAre(ElementsAre("mailer", "-compose", MAIL_ADDRESS)));
+  EXPECT_THAT(Null.StartedHandlers,
+              ElementsAre(Started{THandlerKind::Mail, "mailer -compose", MAIL_ADDRESS}));
   // Not a web address by its first seven characters: mail too.
-  Null.StartedCommands.clear();
+  Null.StartedHandlers.clear();
   Form->HTLabel2->SetCaption("HTTP://nyarumi.example.org/");
   LeftClick(*Form->HTLabel2);
   EXPECT_THAT(Null.OpenedUrls, IsEmpty());
-  EXPECT_THAT(Null.StartedCommands,
-              ElementsAre(ElementsAre("mailer", "-compose", "HTTP://nyarumi.example.org/")));
+  EXPECT_THAT(Null.StartedHandlers, ElementsAre(Started{THandlerKind::Mail, "mailer -compose",
+                                                        "HTTP://nyarumi.example.org/"}));
 }
 
 TEST_F(HyperlinkLabel, ARightPressPopsTheMenuAtTheCursor) {
@@ -196,11 +200,12 @@ TEST_F(HyperlinkLabel, CopyPutsThatLabelsCaptionOnTheClipboard) {
 }
 
 TEST_F(HyperlinkLabel, OpenOpensThatLabelsOwnAddress) {
-  Null.Handlers[TDefaultHandler::Mail] = "mailer";
+  Null.Handlers[THandlerKind::Mail] = "mailer";
   Open();
   Null.MenuChoice = 0;
   Press(*Form->HTLabel2, TMouseButton::mbRight);
-  EXPECT_THAT(Null.StartedCommands, ElementsAre(ElementsAre("mailer", MAIL_ADDRESS)));
+  EXPECT_THAT(Null.StartedHandlers,
+              ElementsAre(Started{THandlerKind::Mail, "mailer", MAIL_ADDRESS}));
   Press(*Form->HTLabel1, TMouseButton::mbRight);
   EXPECT_THAT(Null.OpenedUrls, ElementsAre(WEB_ADDRESS));
 }

@@ -1,4 +1,4 @@
-#include "shape/FormRgn.h"
+#include "shell/window/FormRgn.h"
 
 #include "common/Errors.h"
 #include "shell/window/Form.h"

@@ -1,20 +1,13 @@
-// The program entry on Linux/X11. The Qt backend needs its QApplication to exist before it is
-// made, so this file owns that object; everything after it is the window layer's.
-//
-// There is no command line, no configuration and nothing is written: every start looks the same.
+#include "shell/Program.h"
+
 #include "assets/fileIN.h"
 #include "shell/ABOUT.h"
 #include "shell/formMain.h"
-#include "shell/platform/qt_desktop.h"
-#include "shell/platform/qt_platform.h"
-#include "shell/platform/qt_startup.h"
 #include "shell/window/Application.h"
 #include "shell/window/Registration.h"
 
-#include <QApplication>
-
 #include <exception>
-#include <iostream>
+#include <memory>
 
 namespace nyarumi {
 namespace {
@@ -27,6 +20,8 @@ TClassRegistry ProgramClasses() {
   RegisterAboutClasses(registry);
   return registry;
 }
+
+} // namespace
 
 int RunProgram() {
   TApplication app;
@@ -47,22 +42,4 @@ int RunProgram() {
   return 0;
 }
 
-} // namespace
 } // namespace nyarumi
-
-int main() {
-  nyarumi::qt::SelectQtPlatform();
-  if (!nyarumi::qt::X11DisplayUsable(std::cerr)) {
-    return 1;
-  }
-  nyarumi::qt::NoteWaylandSession(std::cerr);
-  // Qt reads its own options from the command line; the program takes none, so it gets none.
-  int argc = 1;
-  char name[] = "nyarumi";
-  char* argv[] = {name, nullptr};
-  QApplication qtApplication(argc, argv);
-  nyarumi::qt::InstallFontSubstitutes();
-  nyarumi::qt::QtPlatform platform(nyarumi::qt::DefaultSettingsPath());
-  nyarumi::PlatformScope scope(platform);
-  return nyarumi::RunProgram();
-}

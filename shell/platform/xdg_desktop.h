@@ -1,12 +1,13 @@
 #pragma once
-// The desktop around the program on Linux: the read-only settings file that stands in for the
-// link settings, and the default handlers (browser, mail program) with their launch commands.
+// The desktop around the program on Linux, for any Linux backend: the read-only settings file that
+// stands in for the link settings, and the default handlers (browser, mail program) with their
+// launch commands. No toolkit: plain POSIX.
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace nyarumi::qt {
+namespace nyarumi::xdg {
 
 // A read-only INI file:
 //   [Software\Microsoft\Internet Explorer\Settings]
@@ -52,4 +53,17 @@ std::vector<std::string> XdgDataDirs();
 // desktop tools are missing.
 std::optional<std::string> DefaultHandlerExec(std::string_view AMimeType);
 
-} // namespace nyarumi::qt
+// Splits a desktop entry's Exec value, as the file writes it, into words by the entry's escape
+// (\s \n \t \r \\) and quoting rules; no shell is involved. Empty when a quote is left open.
+std::vector<std::string> SplitCommandLine(std::string_view AExecLine);
+// The argument vector that opens AAddress with a handler's Exec value whose address placeholder
+// has already been taken out: other field codes go, "%%" is a percent sign, and the address is
+// appended as one argument of its own. Empty when the command names no program.
+std::vector<std::string> HandlerArgv(std::string_view ACommand, std::string_view AAddress);
+// Starts a program from an argument vector (looked up in PATH), detached from this process and
+// without a shell; true when it started.
+bool SpawnDetached(std::vector<std::string> AArgv);
+// HandlerArgv, then SpawnDetached.
+bool StartHandler(std::string_view ACommand, std::string_view AAddress);
+
+} // namespace nyarumi::xdg

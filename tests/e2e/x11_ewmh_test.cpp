@@ -1,5 +1,5 @@
 // The xcb helpers against a real X server with a window manager (run through with_x.sh).
-#include "shell/platform/qt_xcb.h"
+#include "shell/platform/x11_ewmh.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-namespace nyarumi::qt {
+namespace nyarumi::x11 {
 namespace {
 
 struct Free {
@@ -33,7 +33,7 @@ protected:
   void SetUp() override {
     ASSERT_EQ(xcb_connection_has_error(Conn), 0) << "no X server: run through with_x.sh";
     Screen = xcb_setup_roots_iterator(xcb_get_setup(Conn)).data;
-    X = std::make_unique<TXcb>(Conn);
+    X = std::make_unique<TEwmh>(Conn);
     ClientList = X->Intern("_NET_CLIENT_LIST");
   }
 
@@ -100,7 +100,7 @@ protected:
     return R ? R->parent : xcb_window_t{XCB_WINDOW_NONE};
   }
 
-  // The frame the window manager put around W, measured independently of TXcb.
+  // The frame the window manager put around W, measured independently of TEwmh.
   TRect FrameOf(xcb_window_t W) {
     const xcb_window_t Frame = Parent(W);
     std::unique_ptr<xcb_get_geometry_reply_t, Free> G(
@@ -145,7 +145,7 @@ protected:
 
   static inline xcb_connection_t* Conn = nullptr;
   xcb_screen_t* Screen = nullptr;
-  std::unique_ptr<TXcb> X;
+  std::unique_ptr<TEwmh> X;
   xcb_atom_t ClientList = XCB_ATOM_NONE;
   std::vector<xcb_window_t> Made;
 };
@@ -216,4 +216,4 @@ TEST_F(XcbTest, SkipStatesReachTheWindowManagerBeforeAndAfterMapping) {
 }
 
 } // namespace
-} // namespace nyarumi::qt
+} // namespace nyarumi::x11

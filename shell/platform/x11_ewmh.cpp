@@ -1,4 +1,4 @@
-#include "shell/platform/qt_xcb.h"
+#include "shell/platform/x11_ewmh.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <memory>
 
-namespace nyarumi::qt {
+namespace nyarumi::x11 {
 namespace {
 
 // xcb replies are malloc'd and must be freed by the caller.
@@ -61,22 +61,22 @@ double Sane(double Ratio) {
 
 } // namespace
 
-TXcb::TXcb(xcb_connection_t* Connection, xcb_window_t Root)
+TEwmh::TEwmh(xcb_connection_t* Connection, xcb_window_t Root)
     : Conn(Connection), RootWindow(Root), NetActiveWindow(Intern("_NET_ACTIVE_WINDOW")),
       NetFrameExtents(Intern("_NET_FRAME_EXTENTS")), NetWmState(Intern("_NET_WM_STATE")),
       SkipTaskbar(Intern("_NET_WM_STATE_SKIP_TASKBAR")),
       SkipPager(Intern("_NET_WM_STATE_SKIP_PAGER")), Above(Intern("_NET_WM_STATE_ABOVE")) {}
 
-TXcb::TXcb(xcb_connection_t* Connection) : TXcb(Connection, FirstRoot(Connection)) {}
+TEwmh::TEwmh(xcb_connection_t* Connection) : TEwmh(Connection, FirstRoot(Connection)) {}
 
-xcb_atom_t TXcb::Intern(std::string_view Name) const {
+xcb_atom_t TEwmh::Intern(std::string_view Name) const {
   Reply<xcb_intern_atom_reply_t> R(xcb_intern_atom_reply(
       Conn, xcb_intern_atom(Conn, 0, static_cast<std::uint16_t>(Name.size()), Name.data()),
       nullptr));
   return R ? R->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
-std::optional<xcb_window_t> TXcb::ActiveWindow() const {
+std::optional<xcb_window_t> TEwmh::ActiveWindow() const {
   const auto R = GetProperty(Conn, RootWindow, NetActiveWindow, XCB_ATOM_WINDOW, 1);
   const auto Items = Items32(R.get(), XCB_ATOM_WINDOW);
   if (Items.empty() || Items[0] == XCB_WINDOW_NONE) {
@@ -85,7 +85,7 @@ std::optional<xcb_window_t> TXcb::ActiveWindow() const {
   return Items[0];
 }
 
-std::optional<TRect> TXcb::RootGeometry(xcb_window_t Window) const {
+std::optional<TRect> TEwmh::RootGeometry(xcb_window_t Window) const {
   const auto GeometryCookie = xcb_get_geometry(Conn, Window);
   const auto OriginCookie = xcb_translate_coordinates(Conn, Window, RootWindow, 0, 0);
   Reply<xcb_get_geometry_reply_t> Geometry(xcb_get_geometry_reply(Conn, GeometryCookie, nullptr));
@@ -98,7 +98,7 @@ std::optional<TRect> TXcb::RootGeometry(xcb_window_t Window) const {
                Origin->dst_y + Geometry->height};
 }
 
-std::optional<TRect> TXcb::ActiveWindowFrame(std::span<const xcb_window_t> Ours) const {
+std::optional<TRect> TEwmh::ActiveWindowFrame(std::span<const xcb_window_t> Ours) const {
   const auto Active = ActiveWindow();
   if (!Active || std::find(Ours.begin(), Ours.end(), *Active) != Ours.end()) {
     return std::nullopt;
@@ -119,12 +119,24 @@ std::optional<TRect> TXcb::ActiveWindowFrame(std::span<const xcb_window_t> Ours)
   return Rect;
 }
 
-std::vector<xcb_atom_t> TXcb::States(xcb_window_t Window) const {
+bool TEwmh::ManagerRunning() const {
+  const xcb_atom_t Check = Intern("_NET_SUPPORTING_WM_CHECK");
+  const auto Named = [&](xcb_window_t AWindow) {
+    const auto R = GetProperty(Conn, AWindow, Check, XCB_ATOM_WINDOW, 1);
+    const auto Items = Items32(R.get(), XCB_ATOM_WINDOW);
+    return Items.empty() ? xcb_window_t{XCB_WINDOW_NONE} : Items[0];
+  };
+  const xcb_window_t Child = Named(RootWindow);
+  // A manager that died leaves the root's property behind; its window is then gone.
+  return Child != XCB_WINDOW_NONE && Named(Child) == Child;
+}
+
+std::vector<xcb_atom_t> TEwmh::States(xcb_window_t Window) const {
   const auto R = GetProperty(Conn, Window, NetWmState, XCB_ATOM_ATOM, 64);
   return Items32(R.get(), XCB_ATOM_ATOM);
 }
 
-void TXcb::WriteStatesProperty(xcb_window_t Window, bool Skip) const {
+void TEwmh::WriteStatesProperty(xcb_window_t Window, bool Skip) const {
   const auto Before = States(Window);
   std::vector<xcb_atom_t> After;
   for (const xcb_atom_t A : Before) {
@@ -143,7 +155,8 @@ void TXcb::WriteStatesProperty(xcb_window_t Window, bool Skip) const {
   }
 }
 
-void TXcb::RequestStates(xcb_window_t Window, bool Add, xcb_atom_t First, xcb_atom_t Second) const {
+void TEwmh::RequestStates(xcb_window_t Window, bool Add, xcb_atom_t First,
+                          xcb_atom_t Second) const {
   xcb_client_message_event_t Event;
   std::memset(&Event, 0, sizeof Event);
   Event.response_type = XCB_CLIENT_MESSAGE;
@@ -159,12 +172,12 @@ void TXcb::RequestStates(xcb_window_t Window, bool Add, xcb_atom_t First, xcb_at
                  reinterpret_cast<const char*>(&Event));
 }
 
-void TXcb::RequestAbove(xcb_window_t Window, bool AAbove) const {
+void TEwmh::RequestAbove(xcb_window_t Window, bool AAbove) const {
   RequestStates(Window, AAbove, Above, XCB_ATOM_NONE);
   xcb_flush(Conn);
 }
 
-void TXcb::SetSkipStates(xcb_window_t Window, bool Skip) const {
+void TEwmh::SetSkipStates(xcb_window_t Window, bool Skip) const {
   // Both paths, always: whether the window manager has already taken the window over cannot be
   // known without a race, and each path is harmless where the other one is the one that counts.
   WriteStatesProperty(Window, Skip);
@@ -194,4 +207,4 @@ TPoint LogicalToDevice(const TPoint& Logical, double Ratio) {
   return {FloorMul(Logical.X, Ratio), FloorMul(Logical.Y, Ratio)};
 }
 
-} // namespace nyarumi::qt
+} // namespace nyarumi::x11

@@ -1,5 +1,6 @@
 #pragma once
-// The few X11 services Qt does not offer, spoken directly over the connection Qt opened:
+// The desktop's window-manager hints (EWMH), for any Linux backend, over an xcb connection that
+// the backend opened:
 // - the rectangle of the window the user works in (_NET_ACTIVE_WINDOW widened by its frame);
 // - keeping a window off the taskbar and the pager (_NET_WM_STATE_SKIP_TASKBAR / _SKIP_PAGER).
 // All rectangles here are in device pixels, as the X server sees them.
@@ -12,15 +13,15 @@
 #include <string_view>
 #include <vector>
 
-namespace nyarumi::qt {
+namespace nyarumi::x11 {
 
-class TXcb {
+class TEwmh {
 public:
   // Interns the atoms once; the connection stays owned by the caller.
-  TXcb(xcb_connection_t* Connection, xcb_window_t Root);
+  TEwmh(xcb_connection_t* Connection, xcb_window_t Root);
 
   // Uses the first screen's root window, which is the whole desktop on a single-screen display.
-  explicit TXcb(xcb_connection_t* Connection);
+  explicit TEwmh(xcb_connection_t* Connection);
 
   xcb_connection_t* Connection() const { return Conn; }
   xcb_window_t Root() const { return RootWindow; }
@@ -34,6 +35,10 @@ public:
   void SetSkipStates(xcb_window_t Window, bool Skip) const;
   // Asks the window manager to add (or remove) the stay-on-top state of a window it manages.
   void RequestAbove(xcb_window_t Window, bool Above) const;
+
+  // True when an EWMH window manager runs: the root's _NET_SUPPORTING_WM_CHECK names a window
+  // that names itself. Only such a manager keeps a window above others for the above state.
+  bool ManagerRunning() const;
 
   // The window's _NET_WM_STATE atoms as the property holds them now.
   std::vector<xcb_atom_t> States(xcb_window_t Window) const;
@@ -65,4 +70,4 @@ TRect LogicalToDevice(const TRect& Logical, double Ratio);
 TPoint LogicalToDevice(const TPoint& Logical, double Ratio);
 TPoint DeviceToLogical(const TPoint& Device, double Ratio);
 
-} // namespace nyarumi::qt
+} // namespace nyarumi::x11
