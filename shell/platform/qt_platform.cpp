@@ -232,7 +232,7 @@ TRect QtPlatform::FrameExtents(WindowId AWindow) {
   if (W == nullptr || W->windowHandle() == nullptr) {
     return {};
   }
-  const QMargins M = W->windowHandle()->frameMargins();
+  const QMargins M = W->FrameMargins();
   return {M.left(), M.top(), M.right(), M.bottom()};
 }
 

@@ -51,6 +51,10 @@ public:
   bool RegionContains(TPoint APos) const;
   bool HasRegion() const { return FRegion.has_value(); }
 
+  // The frame around the client area as last seen while shown; the window is placed by it, so
+  // the window layer must reckon with the same margins.
+  QMargins FrameMargins() const { return FMargins; }
+
   // The X window id Qt uses now (it changes when Qt re-creates the native window); 0 offscreen.
   unsigned long NativeId() const;
 

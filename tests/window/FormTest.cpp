@@ -254,6 +254,8 @@ TEST_F(WindowTest, AFrameThatArrivesAfterTheFirstShowCentresTheWindowAgainOnce) 
   form.Show();
   EXPECT_EQ(Null.Window(form.Handle()).Params.OuterTopLeft,
             (TPoint{(1024 - 325) / 2, (768 - 124) / 2}));
+  // The desktop may report its own placement before the frame: that is not the user's move.
+  Null.Window(form.Handle()).Events->Moved({(1024 - 325) / 2, (768 - 124) / 2});
   // The desktop frames the window where its client area is: the frame's corner moves.
   Null.Frame = {1, 20, 1, 1};
   Null.Window(form.Handle()).Events->Moved({(1024 - 325) / 2 - 1, (768 - 124) / 2 - 20});
