@@ -84,6 +84,12 @@ x_start() {
     cat "$E2E_TMP/openbox.log" >&2
     fail "openbox did not take over display $DISPLAY"
   fi
+  # The server gives the next client the probe's slot and with it the probe's window ids, and
+  # openbox may still act on late events of the probe's window. A client that stays connected
+  # takes that slot first.
+  xprop -root -spy _NET_SUPPORTING_WM_CHECK >"$E2E_TMP/slot" 2>&1 &
+  e2e_track $!
+  wait_until 100 test -s "$E2E_TMP/slot" || fail "xprop did not connect to $DISPLAY"
 }
 
 # The window's shape extents as xwininfo reports them ("WxH+X+Y"), empty when it has no shape.
