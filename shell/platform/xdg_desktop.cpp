@@ -443,7 +443,8 @@ std::optional<std::string> FindDesktopFile(std::string_view ADesktopId,
 
 std::vector<std::string> XdgDataDirs() {
   std::vector<std::string> Dirs{EnvOr("XDG_DATA_HOME", Home() + "/.local/share")};
-  std::string_view Rest = EnvOr("XDG_DATA_DIRS", "/usr/local/share:/usr/share");
+  const std::string List = EnvOr("XDG_DATA_DIRS", "/usr/local/share:/usr/share");
+  std::string_view Rest = List;
   while (!Rest.empty()) {
     const auto Colon = Rest.find(':');
     if (const auto Dir = Rest.substr(0, Colon); !Dir.empty()) {
