@@ -281,12 +281,21 @@ void QtWindow::closeEvent(QCloseEvent* AEvent) {
   Notify([](WindowEvents& E) { E.CloseRequest(); });
 }
 
+void QtWindow::TakeFrameMargins(const QWindow& AWindow) {
+  // While the window manager is still building the frame, Qt measures it from a frame smaller
+  // than the window and gets negative margins; the real ones follow with _NET_FRAME_EXTENTS.
+  const QMargins M = AWindow.frameMargins();
+  if (M.left() >= 0 && M.top() >= 0 && M.right() >= 0 && M.bottom() >= 0) {
+    FMargins = M;
+  }
+}
+
 void QtWindow::SyncFramePosition() {
   const QWindow* W = windowHandle();
   if (W == nullptr || !isVisible()) {
     return;
   }
-  FMargins = W->frameMargins();
+  TakeFrameMargins(*W);
   if (W->framePosition() == FExpectedOuter) {
     return;
   }
@@ -297,7 +306,7 @@ void QtWindow::SyncFramePosition() {
 
 void QtWindow::moveEvent(QMoveEvent*) {
   if (const QWindow* W = windowHandle(); W != nullptr && isVisible()) {
-    FMargins = W->frameMargins();
+    TakeFrameMargins(*W);
   }
   const QPoint Outer = frameGeometry().topLeft();
   if (Outer == FExpectedOuter) {

@@ -76,6 +76,7 @@ private:
   void ApplySkipStates();
   void CheckNativeWindow();
   void RaiseNow();
+  void TakeFrameMargins(const QWindow& AWindow);
 
   WindowEvents* FEvents;
   TPictureCache& FCache;
