@@ -35,6 +35,7 @@
 namespace {
 
 constexpr int WAIT_SECONDS = 60;
+constexpr int RETRY_SECONDS = 5;
 
 struct Rect {
   int L, T, R, B;
@@ -110,9 +111,10 @@ xcb_window_t TopLevel(xcb_connection_t* C, xcb_window_t W) {
   return W;
 }
 
-// Calls AOnEvent for every event until it returns true; false after WAIT_SECONDS.
-bool WaitForEvent(xcb_connection_t* C, const std::function<bool(xcb_generic_event_t*)>& AOnEvent) {
-  const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(WAIT_SECONDS);
+// Calls AOnEvent for every event until it returns true; false after ASeconds.
+bool WaitForEvent(xcb_connection_t* C, const std::function<bool(xcb_generic_event_t*)>& AOnEvent,
+                  int ASeconds = WAIT_SECONDS) {
+  const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(ASeconds);
   while (true) {
     while (xcb_generic_event_t* E = xcb_poll_for_event(C)) {
       const bool Done = AOnEvent(E);
@@ -328,10 +330,17 @@ int WmReady(xcb_connection_t* C) {
   const std::uint32_t Mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
   xcb_create_window(C, XCB_COPY_FROM_PARENT, W, Screen->root, 0, 0, 1, 1, 0,
                     XCB_WINDOW_CLASS_INPUT_OUTPUT, Screen->root_visual, XCB_CW_EVENT_MASK, &Mask);
-  xcb_map_window(C, W);
-  xcb_flush(C);
-  const bool Managed = WaitForEvent(
-      C, [&](xcb_generic_event_t* E) { return (E->response_type & 0x7F) == XCB_REPARENT_NOTIFY; });
+  // A map that reaches the server while the window manager is still starting may never be
+  // redirected to it nor found by its first scan of the windows: map again until it is taken.
+  bool Managed = false;
+  for (int Try = 0; Try < WAIT_SECONDS / RETRY_SECONDS && !Managed; ++Try) {
+    xcb_unmap_window(C, W);
+    xcb_map_window(C, W);
+    xcb_flush(C);
+    Managed = WaitForEvent(
+        C, [&](xcb_generic_event_t* E) { return (E->response_type & 0x7F) == XCB_REPARENT_NOTIFY; },
+        RETRY_SECONDS);
+  }
   if (!Managed) {
     std::cerr << "shape_probe: no window manager took a new window over\n";
     return 3;
