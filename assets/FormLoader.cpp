@@ -17,17 +17,21 @@ struct TPropertySite {
   std::string Property;
 };
 
-TPropertySite SiteOf(const TComponent& AComponent, const TClassInfo& AInfo,
+TPropertySite SiteOf(const std::string& AOwner, const TClassInfo* AInfo,
                      std::string_view APropertyPath) {
-  const std::string owner = AComponent.Name().empty() ? AInfo.Name : AComponent.Name();
   const auto dot = APropertyPath.rfind('.');
-  if (dot != std::string_view::npos) {
-    const auto sub = AInfo.SubObjects.find(APropertyPath.substr(0, dot));
-    if (sub != AInfo.SubObjects.end()) {
+  if (AInfo != nullptr && dot != std::string_view::npos) {
+    const auto sub = AInfo->SubObjects.find(APropertyPath.substr(0, dot));
+    if (sub != AInfo->SubObjects.end()) {
       return {sub->second, std::string(APropertyPath.substr(dot + 1))};
     }
   }
-  return {owner, std::string(APropertyPath)};
+  return {AOwner, std::string(APropertyPath)};
+}
+
+TPropertySite SiteOf(const TComponent& AComponent, const TClassInfo& AInfo,
+                     std::string_view APropertyPath) {
+  return SiteOf(AComponent.Name().empty() ? AInfo.Name : AComponent.Name(), &AInfo, APropertyPath);
 }
 
 // Rethrows AError with the property's site in front, keeping its type.
@@ -160,7 +164,21 @@ void ReadComponentResource(TComponent& ARoot, std::string_view AClassName,
   if (bytes.empty()) {
     throw Exception(FormatText(MSG_RESOURCE_NOT_FOUND, {std::string(AClassName)}));
   }
-  LoadForm(ARoot, ReadFormStream(bytes), ARegistry);
+  LoadFormStream(ARoot, bytes, ARegistry);
+}
+
+void LoadFormStream(TComponent& ARoot, std::span<const std::uint8_t> ABytes,
+                    const TClassRegistry& ARegistry) {
+  TComponentRecord tree;
+  try {
+    tree = ReadFormStream(ABytes);
+  } catch (const EPropertyValueError& e) {
+    // The whole tree is read before any property is applied; a value that could not even be
+    // decoded is still reported at its property.
+    const std::string& owner = e.Name().empty() ? e.ClassName() : e.Name();
+    RethrowAt(SiteOf(owner, ARegistry.Find(e.ClassName()), e.Property()), e);
+  }
+  LoadForm(ARoot, tree, ARegistry);
 }
 
 void AddDesignPosition(TClassInfo& AInfo) {

@@ -7,11 +7,18 @@
 #include "assets/Component.h"
 #include "assets/FormStream.h"
 
+#include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace nyarumi {
 
 void LoadForm(TComponent& ARoot, const TComponentRecord& ARecord, const TClassRegistry& ARegistry);
+
+// Reads a form stream and loads it into ARoot. A value that cannot be decoded is reported like
+// one that cannot be applied: "<component>.<property> の読み込み中のエラー : <reason>".
+void LoadFormStream(TComponent& ARoot, std::span<const std::uint8_t> ABytes,
+                    const TClassRegistry& ARegistry);
 
 // Reads the embedded form resource named after AClassName (the lookup ignores case) into
 // ARoot. A missing resource raises "%s リソースが見つかりません" with AClassName.

@@ -87,7 +87,8 @@ private:
     record.ClassName = ReadShortString();
     record.Name = ReadShortString();
     for (std::string name = ReadShortString(); !name.empty(); name = ReadShortString()) {
-      record.Properties.emplace_back(std::move(name), ReadValue());
+      TValue value = ReadPropertyValue(record, name);
+      record.Properties.emplace_back(std::move(name), std::move(value));
     }
     while (true) {
       if (Remaining() > 0 && FBytes[FPos] == 0) {
@@ -97,6 +98,15 @@ private:
       record.Children.push_back(ReadRecord(ADepth + 1));
     }
     return record;
+  }
+
+  // A value that cannot be decoded is reported with its property, as one a setter rejects is.
+  TValue ReadPropertyValue(const TComponentRecord& ARecord, const std::string& AName) {
+    try {
+      return ReadValue();
+    } catch (const EReadError& e) {
+      throw EPropertyValueError(e.what(), ARecord.ClassName, ARecord.Name, AName);
+    }
   }
 
   TValue ReadValue() {

@@ -2,6 +2,7 @@
 // A form stream as a tree of component records, read from bytes and written back. The loader
 // turns a tree into live components through the class registry.
 #include "assets/ClassRegistry.h"
+#include "common/Errors.h"
 
 #include <cstdint>
 #include <span>
@@ -20,6 +21,24 @@ struct TComponentRecord {
 
 // Same classes, names, properties (in order, with equal values) and children, all the way down.
 bool operator==(const TComponentRecord& A, const TComponentRecord& B);
+
+// A property value that could not be decoded, with the record and property it belongs to.
+// what() is the bare reason; the loader puts the property's site in front of it.
+class EPropertyValueError final : public EReadError {
+public:
+  EPropertyValueError(const char* AReason, std::string AClassName, std::string AName,
+                      std::string AProperty)
+      : EReadError(AReason), FClassName(std::move(AClassName)), FName(std::move(AName)),
+        FProperty(std::move(AProperty)) {}
+  const std::string& ClassName() const { return FClassName; }
+  const std::string& Name() const { return FName; }
+  const std::string& Property() const { return FProperty; }
+
+private:
+  std::string FClassName;
+  std::string FName;
+  std::string FProperty;
+};
 
 // Checks the "TPF0" signature and reads the root record with all its children.
 TComponentRecord ReadFormStream(std::span<const std::uint8_t> ABytes);

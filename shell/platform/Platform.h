@@ -138,7 +138,9 @@ public:
   virtual bool KeyDown(TShortCut AShortCut) = 0;
   // The user (or the desktop) asks the window to close; the window layer decides what happens.
   virtual void CloseRequest() = 0;
-  // The user moved the window; AOuterTopLeft is the new top-left corner of its frame on screen.
+  // The user moved the window, or the desktop framed it after it was shown (its frame's corner
+  // then moves; FrameExtents already gives the new margins). AOuterTopLeft is the new top-left
+  // corner of its frame on screen.
   virtual void Moved(TPoint AOuterTopLeft) = 0;
 };
 

@@ -8,5 +8,6 @@ add_library(nyarumi_platform_qt STATIC
   ${CMAKE_CURRENT_LIST_DIR}/qt_platform.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_region.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_startup.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/qt_window.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/qt_window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/qt_x11events.cpp)
 target_link_libraries(nyarumi_platform_qt PUBLIC nyarumi_platform nyarumi_linux Qt6::Widgets)

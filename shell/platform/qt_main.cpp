@@ -7,8 +7,14 @@
 
 #include <QApplication>
 
+#include <iostream>
+
 int main() {
   nyarumi::qt::SelectQtPlatform();
+  if (!nyarumi::qt::X11DisplayUsable(std::cerr)) {
+    return 1;
+  }
+  nyarumi::qt::NoteWaylandSession(std::cerr);
   // Qt reads its own options from the command line; the program takes none, so it gets none.
   int argc = 1;
   char name[] = "nyarumi";

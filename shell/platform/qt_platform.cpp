@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "shell/platform/qt_window.h"
+#include "shell/platform/qt_x11events.h"
 #include "shell/platform/x11_ewmh.h"
 #include "shell/platform/xdg_desktop.h"
 
@@ -104,10 +105,36 @@ QtPlatform::QtPlatform(std::string ASettingsPath) : FSettingsPath(std::move(ASet
   const auto* X11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
   if (X11 != nullptr && X11->connection() != nullptr) {
     FXcb = std::make_unique<x11::TEwmh>(X11->connection());
+    TX11Events::THandlers Handlers;
+    Handlers.FrameExtentsChanged = [this](xcb_window_t AWindow) {
+      // Only a window with a caption has a frame to learn of; a frameless one is put back
+      // wherever the window manager places it. After Qt itself has seen the event: only then
+      // does it read the new extents.
+      QtWindow* W = WidgetOfNative(AWindow);
+      if (W != nullptr && !W->windowFlags().testFlag(Qt::FramelessWindowHint)) {
+        QTimer::singleShot(0, W, [W] { W->SyncFramePosition(); });
+      }
+    };
+    Handlers.Obscured = [this](xcb_window_t AWindow) {
+      if (QtWindow* W = WidgetOfNative(AWindow)) {
+        W->Obscured();
+      }
+    };
+    FX11Events = std::make_unique<TX11Events>(X11->connection(), std::move(Handlers));
   }
 }
 
+QtWindow* QtPlatform::WidgetOfNative(unsigned long ANativeId) const {
+  for (const auto& [Id, W] : FWindows) {
+    if (W->NativeId() == ANativeId) {
+      return W.get();
+    }
+  }
+  return nullptr;
+}
+
 QtPlatform::~QtPlatform() {
+  FX11Events.reset(); // no event may reach a window that is being destroyed
   for (auto& [Id, T] : FTimers) {
     T->Native->stop();
     delete T->Native;
@@ -205,7 +232,7 @@ TRect QtPlatform::FrameExtents(WindowId AWindow) {
   if (W == nullptr || W->windowHandle() == nullptr) {
     return {};
   }
-  const QMargins M = W->windowHandle()->frameMargins();
+  const QMargins M = W->FrameMargins();
   return {M.left(), M.top(), M.right(), M.bottom()};
 }
 

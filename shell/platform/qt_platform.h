@@ -38,6 +38,7 @@ namespace nyarumi::qt {
 using x11::TEwmh;
 
 class QtWindow;
+class TX11Events;
 
 class QtPlatform final : public Platform {
 public:
@@ -123,9 +124,11 @@ private:
   void Dispatch(const std::function<void()>& ACallback);
   QPushButton* FindButton(ButtonId AButton) const;
   double DevicePixelRatio() const;
+  QtWindow* WidgetOfNative(unsigned long ANativeId) const;
 
   std::string FSettingsPath;
-  std::unique_ptr<TEwmh> FXcb; // none without an X11 connection (offscreen)
+  std::unique_ptr<TEwmh> FXcb;            // none without an X11 connection (offscreen)
+  std::unique_ptr<TX11Events> FX11Events; // likewise
   TPictureCache FCache;
   RegionTable FRegions;
   std::map<WindowId, std::unique_ptr<QtWindow>> FWindows;

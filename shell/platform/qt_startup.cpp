@@ -5,11 +5,39 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <xcb/xcb.h>
+
+#include <string>
+
 namespace nyarumi::qt {
 
 void SelectQtPlatform() {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     qputenv("QT_QPA_PLATFORM", "xcb");
+  }
+}
+
+bool X11DisplayUsable(std::ostream& AErrors) {
+  if (qgetenv("QT_QPA_PLATFORM") != "xcb") {
+    return true; // another platform plugin reports its own troubles
+  }
+  xcb_connection_t* Connection = xcb_connect(nullptr, nullptr);
+  const bool Usable = xcb_connection_has_error(Connection) == 0;
+  xcb_disconnect(Connection);
+  if (!Usable) {
+    const QByteArray Display = qgetenv("DISPLAY");
+    AErrors << "nyarumi: cannot open the X11 display "
+            << (Display.isEmpty() ? std::string("(DISPLAY is not set)")
+                                  : "\"" + Display.toStdString() + "\"")
+            << "; Nyarumi needs an X11 desktop\n";
+  }
+  return Usable;
+}
+
+void NoteWaylandSession(std::ostream& AErrors) {
+  if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    AErrors << "nyarumi: on a Wayland session she runs through XWayland, where she cannot stay on "
+               "top, follow the pointer over other windows or open her menu; use an X11 session\n";
   }
 }
 

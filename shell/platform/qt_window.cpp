@@ -2,14 +2,17 @@
 
 #include "shell/platform/qt_input.h"
 #include "shell/platform/qt_region.h"
+#include "shell/platform/qt_x11events.h"
 #include "shell/platform/x11_ewmh.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QMoveEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QWindow>
 
 namespace nyarumi::qt {
@@ -34,6 +37,10 @@ TPoint PointOf(const QPointF& P) {
   const QPoint I = P.toPoint();
   return {I.x(), I.y()};
 }
+
+// Two windows that both raise themselves when covered would otherwise raise each other without
+// end; ten raises a second keep her on top at no noticeable cost.
+constexpr qint64 RAISE_INTERVAL_MS = 100;
 
 // A mask that covers no pixel of the window: QWidget takes an empty region as "no mask".
 const QRegion& NothingVisible() {
@@ -72,6 +79,7 @@ void QtWindow::ApplySkipStates() {
   }
   if (const auto Id = NativeId(); Id != 0) {
     FXcb->SetSkipStates(static_cast<xcb_window_t>(Id), FSkipTaskbar);
+    SelectVisibilityEvents(FXcb->Connection(), static_cast<xcb_window_t>(Id));
     FStatesOn = Id;
   }
 }
@@ -120,6 +128,32 @@ void QtWindow::SetStayOnTop(bool AStayOnTop) {
   } else {
     setWindowFlags(F);
   }
+}
+
+void QtWindow::Obscured() {
+  // Never over the program's own open menu; and with an EWMH window manager the stay-on-top
+  // state is its business.
+  if (!windowFlags().testFlag(Qt::WindowStaysOnTopHint) || FXcb == nullptr ||
+      QApplication::activePopupWidget() != nullptr || FRaisePending || FXcb->ManagerRunning()) {
+    return;
+  }
+  const qint64 Since = FLastRaise.isValid() ? FLastRaise.elapsed() : RAISE_INTERVAL_MS;
+  if (Since >= RAISE_INTERVAL_MS) {
+    RaiseNow();
+    return;
+  }
+  FRaisePending = true;
+  QTimer::singleShot(RAISE_INTERVAL_MS - Since, this, [this] {
+    FRaisePending = false;
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+      RaiseNow();
+    }
+  });
+}
+
+void QtWindow::RaiseNow() {
+  raise();
+  FLastRaise.start();
 }
 
 void QtWindow::SetSkipTaskbar(bool ASkip) {
@@ -247,12 +281,21 @@ void QtWindow::closeEvent(QCloseEvent* AEvent) {
   Notify([](WindowEvents& E) { E.CloseRequest(); });
 }
 
+void QtWindow::TakeFrameMargins(const QWindow& AWindow) {
+  // While the window manager is still building the frame, Qt measures it from a frame smaller
+  // than the window and gets negative margins; the real ones follow with _NET_FRAME_EXTENTS.
+  const QMargins M = AWindow.frameMargins();
+  if (M.left() >= 0 && M.top() >= 0 && M.right() >= 0 && M.bottom() >= 0) {
+    FMargins = M;
+  }
+}
+
 void QtWindow::SyncFramePosition() {
   const QWindow* W = windowHandle();
   if (W == nullptr || !isVisible()) {
     return;
   }
-  FMargins = W->frameMargins();
+  TakeFrameMargins(*W);
   if (W->framePosition() == FExpectedOuter) {
     return;
   }
@@ -263,7 +306,7 @@ void QtWindow::SyncFramePosition() {
 
 void QtWindow::moveEvent(QMoveEvent*) {
   if (const QWindow* W = windowHandle(); W != nullptr && isVisible()) {
-    FMargins = W->frameMargins();
+    TakeFrameMargins(*W);
   }
   const QPoint Outer = frameGeometry().topLeft();
   if (Outer == FExpectedOuter) {

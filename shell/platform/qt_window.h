@@ -5,6 +5,7 @@
 #include "shell/platform/RegionTable.h"
 #include "shell/platform/qt_canvas.h"
 
+#include <QElapsedTimer>
 #include <QRegion>
 #include <QWidget>
 
@@ -37,6 +38,9 @@ public:
   // often arrive after the window was placed, without any move event.
   void SyncFramePosition();
   void SetStayOnTop(bool AStayOnTop);
+  // The window is (partly) covered by another. A stay-on-top window raises itself where no
+  // window manager keeps it above the others.
+  void Obscured();
   void SetSkipTaskbar(bool ASkip);
   void Invalidate(std::optional<TRect> AArea);
   void UpdateNow();
@@ -46,6 +50,10 @@ public:
   void SetRegion(std::optional<TRegion> ARegion);
   bool RegionContains(TPoint APos) const;
   bool HasRegion() const { return FRegion.has_value(); }
+
+  // The frame around the client area as last seen while shown; the window is placed by it, so
+  // the window layer must reckon with the same margins.
+  QMargins FrameMargins() const { return FMargins; }
 
   // The X window id Qt uses now (it changes when Qt re-creates the native window); 0 offscreen.
   unsigned long NativeId() const;
@@ -67,6 +75,8 @@ private:
   void Notify(const std::function<void(WindowEvents&)>& ACall);
   void ApplySkipStates();
   void CheckNativeWindow();
+  void RaiseNow();
+  void TakeFrameMargins(const QWindow& AWindow);
 
   WindowEvents* FEvents;
   TPictureCache& FCache;
@@ -79,6 +89,8 @@ private:
   std::optional<TRegion> FRegion;
   QPoint FExpectedOuter;
   QMargins FMargins; // the frame around the client area, as last seen while shown
+  QElapsedTimer FLastRaise;
+  bool FRaisePending = false;
 };
 
 } // namespace nyarumi::qt

@@ -119,6 +119,18 @@ std::optional<TRect> TEwmh::ActiveWindowFrame(std::span<const xcb_window_t> Ours
   return Rect;
 }
 
+bool TEwmh::ManagerRunning() const {
+  const xcb_atom_t Check = Intern("_NET_SUPPORTING_WM_CHECK");
+  const auto Named = [&](xcb_window_t AWindow) {
+    const auto R = GetProperty(Conn, AWindow, Check, XCB_ATOM_WINDOW, 1);
+    const auto Items = Items32(R.get(), XCB_ATOM_WINDOW);
+    return Items.empty() ? xcb_window_t{XCB_WINDOW_NONE} : Items[0];
+  };
+  const xcb_window_t Child = Named(RootWindow);
+  // A manager that died leaves the root's property behind; its window is then gone.
+  return Child != XCB_WINDOW_NONE && Named(Child) == Child;
+}
+
 std::vector<xcb_atom_t> TEwmh::States(xcb_window_t Window) const {
   const auto R = GetProperty(Conn, Window, NetWmState, XCB_ATOM_ATOM, 64);
   return Items32(R.get(), XCB_ATOM_ATOM);

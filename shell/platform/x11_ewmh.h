@@ -36,6 +36,10 @@ public:
   // Asks the window manager to add (or remove) the stay-on-top state of a window it manages.
   void RequestAbove(xcb_window_t Window, bool Above) const;
 
+  // True when an EWMH window manager runs: the root's _NET_SUPPORTING_WM_CHECK names a window
+  // that names itself. Only such a manager keeps a window above others for the above state.
+  bool ManagerRunning() const;
+
   // The window's _NET_WM_STATE atoms as the property holds them now.
   std::vector<xcb_atom_t> States(xcb_window_t Window) const;
 

@@ -4,12 +4,14 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
 #include <spawn.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -75,6 +77,63 @@ std::optional<std::string> ReadFile(const std::string& APath) {
   std::ostringstream Text;
   Text << In.rdbuf();
   return Text.str();
+}
+
+// No settings file is anywhere near this; anything larger is not one.
+constexpr std::size_t MAX_SETTINGS_BYTES = 64 * 1024;
+
+// Closes a descriptor on every way out.
+class TFileHandle {
+public:
+  explicit TFileHandle(int AFd) : FFd(AFd) {}
+  ~TFileHandle() {
+    if (FFd >= 0) {
+      ::close(FFd);
+    }
+  }
+  TFileHandle(const TFileHandle&) = delete;
+  TFileHandle& operator=(const TFileHandle&) = delete;
+  int Get() const { return FFd; }
+
+private:
+  int FFd;
+};
+
+// At most ALimit bytes of an open file; nothing when reading fails or there is more.
+std::optional<std::string> ReadAtMost(int AFd, std::size_t ALimit) {
+  std::string Text(ALimit + 1, '\0');
+  std::size_t Got = 0;
+  while (Got < Text.size()) {
+    const ssize_t N = ::read(AFd, Text.data() + Got, Text.size() - Got);
+    if (N < 0 && errno == EINTR) {
+      continue;
+    }
+    if (N < 0) {
+      return std::nullopt;
+    }
+    if (N == 0) {
+      break;
+    }
+    Got += static_cast<std::size_t>(N);
+  }
+  if (Got > ALimit) {
+    return std::nullopt; // it grew past the limit after fstat
+  }
+  Text.resize(Got);
+  return Text;
+}
+
+// The settings file's text. Only a regular file of at most MAX_SETTINGS_BYTES counts: a FIFO
+// would block start-up forever and a device such as /dev/zero would never end. The open does
+// not block, and the type is checked on the opened file so that it cannot change in between.
+std::optional<std::string> ReadSettingsFile(const std::string& APath) {
+  const TFileHandle File(::open(APath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  struct stat Info {};
+  if (File.Get() < 0 || ::fstat(File.Get(), &Info) != 0 || !S_ISREG(Info.st_mode) ||
+      Info.st_size < 0 || static_cast<std::uintmax_t>(Info.st_size) > MAX_SETTINGS_BYTES) {
+    return std::nullopt;
+  }
+  return ReadAtMost(File.Get(), MAX_SETTINGS_BYTES);
 }
 
 std::string EnvOr(const char* AName, const std::string& AFallback) {
@@ -331,7 +390,7 @@ TIniSettings TIniSettings::Parse(std::string_view AText) {
 }
 
 TIniSettings TIniSettings::Load(const std::string& APath) {
-  const auto Text = ReadFile(APath);
+  const auto Text = ReadSettingsFile(APath);
   return Text ? Parse(*Text) : TIniSettings{};
 }
 

@@ -18,7 +18,8 @@ namespace nyarumi::xdg {
 class TIniSettings {
 public:
   static TIniSettings Parse(std::string_view AText);
-  // A missing or unreadable file reads as empty: every value then takes its default.
+  // A missing or unreadable file reads as empty: every value then takes its default. So does
+  // anything but a regular file, and a file larger than 64 KiB.
   static TIniSettings Load(const std::string& APath);
 
   std::optional<std::string> Value(std::string_view ASection, std::string_view AName) const;

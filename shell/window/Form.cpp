@@ -213,6 +213,7 @@ void TForm::VisibleChanged() {
         FShownOnce = true;
         if (FPosition == TPosition::poDesktopCenter) {
           Centre();
+          FCentredUnframed = true;
         }
       }
       for (TControl* c : std::vector<TControl*>(FControls)) {
@@ -362,6 +363,21 @@ void TForm::WindowMouseUp(TMouseButton AButton, TShiftState AShift, TPoint APos)
 void TForm::WindowMoved(TPoint AOuterTopLeft) {
   FLeft = AOuterTopLeft.X;
   FTop = AOuterTopLeft.Y;
+  // A desktop may put its frame around a window only after showing it: the frame's corner moves
+  // without the user. A form centred before its frame was known is centred again by its real
+  // outer size. A move while no frame is known is the desktop placing the window; once the
+  // frame is known, a move is the user's, and the form stays where it was put.
+  const TRect extents = CurrentPlatform().FrameExtents(FHandle);
+  const bool frameChanged = extents != FExtents;
+  FExtents = extents;
+  SyncOuterSize();
+  if (frameChanged && FCentredUnframed) {
+    FCentredUnframed = false;
+    Centre();
+    ApplyGeometry();
+  } else if (extents != TRect{}) {
+    FCentredUnframed = false;
+  }
 }
 
 } // namespace nyarumi

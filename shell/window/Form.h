@@ -106,6 +106,7 @@ private:
   std::int32_t FClientHeight = 0;
   TRect FExtents; // frame margins as the platform last reported them
   bool FShownOnce = false;
+  bool FCentredUnframed = false; // centred at the first show before its frame was known
   std::vector<TControl*> FControls;
   TControl* FMouseControl = nullptr; // under the mouse
   TControl* FCaptured = nullptr;     // pressed, receives the release

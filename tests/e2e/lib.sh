@@ -51,12 +51,12 @@ wait_until() {
   return 1
 }
 
-wm_ready() {
-  xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'
-}
-
-# Starts Xvfb and openbox and exports DISPLAY; returns once the window manager has taken over.
+# Starts Xvfb and openbox and exports DISPLAY; returns once the window manager manages new
+# windows. Its supporting-window property appears well before that, while openbox still loads
+# its theme, so the probe maps a window and waits until openbox has framed it.
+# With "bare", no window manager runs.
 x_start() {
+  : "${SHAPE_PROBE:?SHAPE_PROBE names the shape_probe program}"
   E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/nyarumi-e2e.XXXXXX")
   # Qt and openbox want private runtime and config folders; as root on a fresh machine none exist.
   export XDG_RUNTIME_DIR=$E2E_TMP/run XDG_CONFIG_HOME=$E2E_TMP/config XDG_CACHE_HOME=$E2E_TMP/cache
@@ -75,12 +75,21 @@ x_start() {
   fi
   export DISPLAY=:$number
 
+  if [ "${1:-}" = bare ]; then
+    return 0
+  fi
   openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
   e2e_track $!
-  if ! wait_until 100 wm_ready; then
+  if ! "$SHAPE_PROBE" wm-ready; then
     cat "$E2E_TMP/openbox.log" >&2
     fail "openbox did not take over display $DISPLAY"
   fi
+  # The server gives the next client the probe's slot and with it the probe's window ids, and
+  # openbox may still act on late events of the probe's window. A client that stays connected
+  # takes that slot first.
+  xprop -root -spy _NET_SUPPORTING_WM_CHECK >"$E2E_TMP/slot" 2>&1 &
+  e2e_track $!
+  wait_until 100 test -s "$E2E_TMP/slot" || fail "xprop did not connect to $DISPLAY"
 }
 
 # The window's shape extents as xwininfo reports them ("WxH+X+Y"), empty when it has no shape.
@@ -112,4 +121,10 @@ window_has_state() {
 # Saves the whole screen as a picture file (PNG by its name).
 screenshot() {
   import -window root "$1"
+}
+
+# Saves what the screen shows under a window's rectangle (a PPM file) and prints the window's
+# "LEFT TOP" at that moment: one request with the server grabbed, so picture and place agree.
+window_shot() { # window file
+  "$SHAPE_PROBE" shot "$1" "$2"
 }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 namespace nyarumi::x11 {
 namespace {
@@ -19,17 +20,45 @@ struct Free {
 
 class XcbTest : public ::testing::Test {
 protected:
+  // One connection for the whole suite: a new connection may be given the id range of the last
+  // one, and the window manager's late clean-up of an old window would then hit a new one.
+  static void SetUpTestSuite() { Conn = xcb_connect(nullptr, nullptr); }
+  static void TearDownTestSuite() {
+    if (Conn != nullptr) {
+      xcb_disconnect(Conn);
+      Conn = nullptr;
+    }
+  }
+
   void SetUp() override {
-    Conn = xcb_connect(nullptr, nullptr);
     ASSERT_EQ(xcb_connection_has_error(Conn), 0) << "no X server: run through with_x.sh";
     Screen = xcb_setup_roots_iterator(xcb_get_setup(Conn)).data;
     X = std::make_unique<TEwmh>(Conn);
+    ClientList = X->Intern("_NET_CLIENT_LIST");
   }
+
+  // Each test starts with the window manager done with the windows of the last one.
   void TearDown() override {
-    X.reset();
-    if (Conn != nullptr) {
-      xcb_disconnect(Conn);
+    for (const xcb_window_t W : Made) {
+      xcb_destroy_window(Conn, W);
     }
+    xcb_aux_sync();
+    for (const xcb_window_t W : Made) {
+      EXPECT_TRUE(WaitFor([&] { return !Managed(W); })) << "the window manager kept " << W;
+    }
+    X.reset();
+  }
+
+  bool Managed(xcb_window_t W) {
+    std::unique_ptr<xcb_get_property_reply_t, Free> R(xcb_get_property_reply(
+        Conn, xcb_get_property(Conn, 0, Screen->root, ClientList, XCB_ATOM_WINDOW, 0, 4096),
+        nullptr));
+    if (!R || R->format != 32) {
+      return false;
+    }
+    const auto* Ids = static_cast<const xcb_window_t*>(xcb_get_property_value(R.get()));
+    const int Count = xcb_get_property_value_length(R.get()) / 4;
+    return std::find(Ids, Ids + Count, W) != Ids + Count;
   }
 
   xcb_window_t MakeWindow(std::int16_t Left, std::int16_t Top, std::uint16_t Width,
@@ -38,14 +67,31 @@ protected:
     xcb_create_window(Conn, XCB_COPY_FROM_PARENT, W, Screen->root, Left, Top, Width, Height, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, Screen->root_visual, 0, nullptr);
     xcb_flush(Conn);
+    Made.push_back(W);
     return W;
   }
 
+  // Maps W and returns once the window manager has framed it: reparented, with its frame
+  // extents set and shown. The frame is reparented first and sized afterwards.
   void Map(xcb_window_t W) {
     xcb_map_window(Conn, W);
     xcb_flush(Conn);
-    ASSERT_TRUE(WaitFor([&] { return Parent(W) != Screen->root; }))
-        << "the window manager never took the window over";
+    const xcb_atom_t Extents = X->Intern("_NET_FRAME_EXTENTS");
+    ASSERT_TRUE(WaitFor([&] {
+      return Parent(W) != Screen->root && Viewable(W) && HasProperty(W, Extents);
+    })) << "the window manager never took the window over";
+  }
+
+  bool Viewable(xcb_window_t W) {
+    std::unique_ptr<xcb_get_window_attributes_reply_t, Free> A(
+        xcb_get_window_attributes_reply(Conn, xcb_get_window_attributes(Conn, W), nullptr));
+    return A && A->map_state == XCB_MAP_STATE_VIEWABLE;
+  }
+
+  bool HasProperty(xcb_window_t W, xcb_atom_t AProperty) {
+    std::unique_ptr<xcb_get_property_reply_t, Free> R(xcb_get_property_reply(
+        Conn, xcb_get_property(Conn, 0, W, AProperty, XCB_ATOM_ANY, 0, 1), nullptr));
+    return R && R->type != XCB_ATOM_NONE;
   }
 
   xcb_window_t Parent(xcb_window_t W) {
@@ -85,8 +131,10 @@ protected:
     std::free(xcb_get_input_focus_reply(Conn, xcb_get_input_focus(Conn), nullptr));
   }
 
+  // Polls a state of the server; the limit only ends a test that has already failed, so it is
+  // generous for a machine under load.
   static bool WaitFor(const std::function<bool()>& ACondition) {
-    for (int I = 0; I < 150; ++I) {
+    for (int I = 0; I < 1500; ++I) {
       if (ACondition()) {
         return true;
       }
@@ -95,9 +143,11 @@ protected:
     return ACondition();
   }
 
-  xcb_connection_t* Conn = nullptr;
+  static inline xcb_connection_t* Conn = nullptr;
   xcb_screen_t* Screen = nullptr;
   std::unique_ptr<TEwmh> X;
+  xcb_atom_t ClientList = XCB_ATOM_NONE;
+  std::vector<xcb_window_t> Made;
 };
 
 TEST_F(XcbTest, ActiveWindowFrameIsTheWindowWithItsDecorationsAndNoneForOursOrAbsent) {

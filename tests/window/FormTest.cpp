@@ -244,6 +244,33 @@ TEST_F(WindowTest, ToolWindowCentresWithItsOuterSize) {
   EXPECT_EQ(Null.Window(form.Handle()).Params.Border, TWindowBorder::ToolWindow);
 }
 
+TEST_F(WindowTest, AFrameThatArrivesAfterTheFirstShowCentresTheWindowAgainOnce) {
+  TForm form(nullptr);
+  form.SetBorderStyle(TFormBorderStyle::bsToolWindow);
+  form.SetClientWidth(325);
+  form.SetClientHeight(124);
+  form.SetPosition(TPosition::poDesktopCenter);
+  Null.Frame = {};
+  form.Show();
+  EXPECT_EQ(Null.Window(form.Handle()).Params.OuterTopLeft,
+            (TPoint{(1024 - 325) / 2, (768 - 124) / 2}));
+  // The desktop may report its own placement before the frame: that is not the user's move.
+  Null.Window(form.Handle()).Events->Moved({(1024 - 325) / 2, (768 - 124) / 2});
+  // The desktop frames the window where its client area is: the frame's corner moves.
+  Null.Frame = {1, 20, 1, 1};
+  Null.Window(form.Handle()).Events->Moved({(1024 - 325) / 2 - 1, (768 - 124) / 2 - 20});
+  const TPoint centred{(1024 - 327) / 2, (768 - 145) / 2};
+  EXPECT_EQ(Null.Window(form.Handle()).Params.OuterTopLeft, centred);
+  EXPECT_EQ((TPoint{form.Left(), form.Top()}), centred);
+  EXPECT_EQ(form.Width(), 327);
+  // Later moves, even one that changes the frame, are the user's or the desktop's own.
+  Null.Window(form.Handle()).Events->Moved({5, 6});
+  Null.Frame = {2, 22, 2, 2};
+  Null.Window(form.Handle()).Events->Moved({7, 8});
+  EXPECT_EQ((TPoint{form.Left(), form.Top()}), (TPoint{7, 8}));
+  EXPECT_EQ(form.Width(), 329);
+}
+
 TEST_F(WindowTest, FormStyleTogglesAtRunTimeAndKeepsTheTaskbarState) {
   TForm main(nullptr);
   App.SetShowTaskbarButton(false);

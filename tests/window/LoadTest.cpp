@@ -3,6 +3,7 @@
 #include "assets/FormStream.h"
 #include "assets/Values.h"
 #include "common/Errors.h"
+#include "fuzz/SeedForms.h"
 #include "shell/window/Button.h"
 #include "shell/window/FormRgn.h"
 #include "shell/window/Image.h"
@@ -10,6 +11,10 @@
 #include "shell/window/Menu.h"
 #include "shell/window/Registration.h"
 #include "shell/window/Shape.h"
+
+#include <algorithm>
+#include <optional>
+#include <vector>
 
 namespace nyarumi::test {
 namespace {
@@ -38,6 +43,9 @@ public:
     if (AName == "FormCreate") {
       return [this](TComponent*) { ++Created; };
     }
+    if (AName == "Button1Click") {
+      return [](TComponent*) {};
+    }
     return {};
   }
 };
@@ -61,10 +69,12 @@ class LoadTest : public WindowTest {
 protected:
   LoadTest() {
     RegisterWindowClasses(Registry);
-    TClassInfo root;
-    root.Name = "TfrmTEST";
-    AddFormProperties(root);
-    Registry.Register(std::move(root));
+    for (const char* name : {"TfrmTEST", "TfrmABUT"}) {
+      TClassInfo root;
+      root.Name = name;
+      AddFormProperties(root);
+      Registry.Register(std::move(root));
+    }
   }
   // Writes and reads back the stream, so the test covers the bytes a form is built from.
   void Load(const TComponentRecord& ARoot) {
@@ -173,6 +183,65 @@ TEST_F(LoadTest, ASmallFormStreamBuildsItsComponentsThroughTheRegistry) {
   Form.Show();
   EXPECT_EQ(Null.LiveButtons(), 1u);
   EXPECT_EQ(Form.Left(), (1024 - 88) / 2);
+}
+
+// One byte of a stream changed (or the stream cut there), counted from the tag of a property's
+// value; the property is the Nth of that name in stream order.
+struct TBrokenValue {
+  const char* Label;
+  std::string Property;
+  int Occurrence;
+  std::size_t Offset;
+  std::optional<std::uint8_t> Byte; // nullopt: the stream ends at that byte
+  std::string Message;
+};
+
+std::vector<std::uint8_t> Broken(std::vector<std::uint8_t> ABytes, const TBrokenValue& ACase) {
+  std::vector<std::uint8_t> name{static_cast<std::uint8_t>(ACase.Property.size())};
+  name.insert(name.end(), ACase.Property.begin(), ACase.Property.end());
+  auto at = ABytes.begin();
+  for (int i = 0; i <= ACase.Occurrence; ++i) {
+    at = std::search(i == 0 ? at : at + 1, ABytes.end(), name.begin(), name.end());
+    if (at == ABytes.end()) {
+      ADD_FAILURE() << ACase.Label << ": the seed has no such property";
+      return ABytes;
+    }
+  }
+  const auto pos = static_cast<std::size_t>(at - ABytes.begin()) + name.size() + ACase.Offset;
+  if (ACase.Byte) {
+    ABytes.at(pos) = *ACase.Byte;
+  } else {
+    ABytes.resize(pos);
+  }
+  return ABytes;
+}
+
+TEST_F(LoadTest, AValueThatCannotBeDecodedIsReportedAtItsProperty) {
+  const std::vector<std::uint8_t> seed = WriteFormStream(fuzz::AboutLikeForm());
+  {
+    TfrmTEST intact(nullptr);
+    LoadFormStream(intact, seed, Registry);
+  }
+  const std::string readError = " の読み込み中のエラー : ストリームからの読み込みエラー";
+  const std::string badValue = " の読み込み中のエラー : 不正なプロパティの値です";
+  const TBrokenValue cases[] = {
+      {"truncated caption", "Caption", 0, 3, std::nullopt, "frmABUT.Caption" + readError},
+      {"unknown tag", "Left", 0, 0, 0x42, "HTLabel1.Left" + badValue},
+      {"empty identifier", "OnClick", 0, 1, 0, "Button1.OnClick" + badValue},
+      {"invalid UTF-8", "Caption", 2, 5, 0xFF, "HTLabel1.Caption" + readError},
+      {"lone UTF-16 surrogate", "Caption", 1, 6, 0xDC, "Label1.Caption" + readError},
+      {"sub-object", "Font.Style", 0, 0, 0x42, "TFont.Style" + badValue},
+      {"unnamed component", "Caption", 3, 0, 0x42, "TMenuItem.Caption" + badValue},
+  };
+  for (const TBrokenValue& c : cases) {
+    TfrmTEST form(nullptr);
+    try {
+      LoadFormStream(form, Broken(seed, c), Registry);
+      ADD_FAILURE() << c.Label << ": no error";
+    } catch (const EReadError& e) {
+      EXPECT_EQ(e.what(), c.Message) << c.Label;
+    }
+  }
 }
 
 struct BadValue {

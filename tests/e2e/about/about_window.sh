@@ -89,12 +89,24 @@ ABOUT=$(about_visible)
   fail "title: $(xprop -id "$ABOUT" _NET_WM_NAME)"
 window_has_state "$ABOUT" _NET_WM_STATE_SKIP_TASKBAR || fail "About has a taskbar entry"
 
-# Centred by its outer size: the client area's centre is off the screen's centre by no more
-# than the frame's own asymmetry.
+# Centred by its outer size, frame included, to the pixel. The frame's size is known only once
+# the window manager has framed the window, so wait for that.
+frame_extents() { # -> "LEFT RIGHT TOP BOTTOM"
+  xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ' ' | tr ',' ' ' | grep .
+}
+outer_centred() {
+  local el er et eb x y
+  read -r el er et eb < <(frame_extents "$ABOUT") || return 1
+  read -r x y < <(client_origin "$ABOUT")
+  [ $((x - el)) -eq $(((SCREEN_W - 325 - el - er) / 2)) ] &&
+    [ $((y - et)) -eq $(((SCREEN_H - 124 - et - eb) / 2)) ]
+}
+wait_until 50 outer_centred || {
+  xprop -id "$ABOUT" WM_NORMAL_HINTS >&2
+  xwininfo -tree -id "$ABOUT" | grep -i parent >&2
+  fail "not centred by its outer size: client at $(client_origin "$ABOUT"), frame $(frame_extents "$ABOUT")"
+}
 read -r X Y < <(client_origin "$ABOUT")
-DX=$((X + 325 / 2 - SCREEN_W / 2))
-DY=$((Y + 124 / 2 - SCREEN_H / 2))
-((DX * DX <= 100 && DY * DY <= 900)) || fail "not centred: client at $X,$Y"
 # For the pictures, wait until she has run off the window: with the focus in the program she
 # runs after the parked cursor.
 xdotool windowactivate --sync "$ABOUT" || true

@@ -9,7 +9,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -107,6 +110,86 @@ TEST(IniSettings, ValuesAreFoundBySectionAndNameIgnoringCase) {
   EXPECT_EQ(S.Value(Key, "# nothing"), std::nullopt);
   EXPECT_EQ(TIniSettings::Load("/nonexistent/settings.ini").Value(Key, "Anchor Color"),
             std::nullopt);
+}
+
+const std::string LinkSection = "Software\\Microsoft\\Internet Explorer\\Settings";
+
+void WriteBytes(const fs::path& APath, const std::string& ABytes) {
+  std::ofstream(APath, std::ios::binary) << ABytes;
+}
+
+// A settings file that sets the link colour, padded by one long comment line to ASize bytes.
+std::string SettingsText(std::size_t ASize = 0, const char* ANewline = "\n") {
+  std::string Text = "[" + LinkSection + "]" + ANewline + "Anchor Color=1,2,3" + ANewline;
+  if (ASize > Text.size()) {
+    Text += std::string(ASize - Text.size() - 1, ';') + "\n";
+  }
+  return Text;
+}
+
+TEST(IniSettings, OnlyASmallRegularFileIsReadAndNothingBlocks) {
+  const fs::path Root = fs::temp_directory_path() / "nyarumi-settings-test";
+  fs::remove_all(Root);
+  fs::create_directories(Root);
+  const fs::path Path = Root / "settings.ini";
+  struct Case {
+    const char* Name;
+    std::function<void()> Make;
+    std::optional<std::string> Expected;
+  };
+  const Case Cases[] = {
+      {"a plain file", [&] { WriteBytes(Path, SettingsText()); }, "1,2,3"},
+      {"CRLF line ends", [&] { WriteBytes(Path, SettingsText(0, "\r\n")); }, "1,2,3"},
+      {"binary junk around the value",
+       [&] {
+         WriteBytes(Path, std::string("\0\xff\xfe=\x01[\n", 7) + SettingsText() +
+                              std::string("\0\x80\x9f]\n=", 6));
+       },
+       "1,2,3"},
+      {"exactly 64 KiB", [&] { WriteBytes(Path, SettingsText(64 * 1024)); }, "1,2,3"},
+      {"one byte over 64 KiB", [&] { WriteBytes(Path, SettingsText(64 * 1024 + 1)); }, {}},
+      // Opening a FIFO without a writer would block start-up forever.
+      {"a FIFO", [&] { ASSERT_EQ(::mkfifo(Path.c_str(), 0600), 0); }, {}},
+      // Reading /dev/zero would never end.
+      {"a link to /dev/zero", [&] { fs::create_symlink("/dev/zero", Path); }, {}},
+      {"a directory", [&] { fs::create_directory(Path); }, {}},
+      {"a dangling link", [&] { fs::create_symlink(Root / "gone", Path); }, {}},
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    fs::remove_all(Path);
+    C.Make();
+    EXPECT_EQ(TIniSettings::Load(Path.string()).Value(LinkSection, "Anchor Color"), C.Expected);
+  }
+  fs::remove_all(Root);
+}
+
+TEST(IniSettings, AFileTheUserCannotReadIsAbsent) {
+  const fs::path Root = fs::temp_directory_path() / "nyarumi-settings-unreadable";
+  fs::remove_all(Root);
+  fs::create_directories(Root);
+  const fs::path Path = Root / "settings.ini";
+  WriteBytes(Path, SettingsText());
+  ASSERT_EQ(TIniSettings::Load(Path.string()).Value(LinkSection, "Anchor Color"), "1,2,3");
+  fs::permissions(Path, fs::perms::none);
+  if (::geteuid() != 0) {
+    EXPECT_EQ(TIniSettings::Load(Path.string()).Value(LinkSection, "Anchor Color"), std::nullopt);
+  } else {
+    // Root reads any file: read it as an ordinary user (nobody) in a child process instead.
+    fs::permissions(Root, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    const pid_t Child = ::fork();
+    ASSERT_GE(Child, 0);
+    if (Child == 0) {
+      const bool Absent = ::setgid(65534) == 0 && ::setuid(65534) == 0 &&
+                          !TIniSettings::Load(Path.string()).Value(LinkSection, "Anchor Color");
+      ::_exit(Absent ? 0 : 1);
+    }
+    int Status = 0;
+    ASSERT_EQ(::waitpid(Child, &Status, 0), Child);
+    EXPECT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 0)
+        << "as nobody, a mode-000 file gave a value (or the change of user failed)";
+  }
+  fs::remove_all(Root);
 }
 
 TEST(DesktopFiles, ExecIsTakenFromTheDesktopEntryGroupOnly) {
