@@ -1,13 +1,13 @@
 #include "shell/platform/qt_startup.h"
 
+#include "shell/platform/xdg_desktop.h"
+
 #include <QFont>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
 
 #include <xcb/xcb.h>
-
-#include <string>
 
 namespace nyarumi::qt {
 
@@ -25,19 +25,14 @@ bool X11DisplayUsable(std::ostream& AErrors) {
   const bool Usable = xcb_connection_has_error(Connection) == 0;
   xcb_disconnect(Connection);
   if (!Usable) {
-    const QByteArray Display = qgetenv("DISPLAY");
-    AErrors << "nyarumi: cannot open the X11 display "
-            << (Display.isEmpty() ? std::string("(DISPLAY is not set)")
-                                  : "\"" + Display.toStdString() + "\"")
-            << "; Nyarumi needs an X11 desktop\n";
+    AErrors << "nyarumi: " << xdg::NoDisplayMessage(xdg::Environment("DISPLAY")) << '\n';
   }
   return Usable;
 }
 
 void NoteWaylandSession(std::ostream& AErrors) {
-  if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-    AErrors << "nyarumi: on a Wayland session she runs through XWayland, where she cannot stay on "
-               "top, follow the pointer over other windows or open her menu; use an X11 session\n";
+  if (const auto Note = xdg::WaylandSessionNote(xdg::Environment("WAYLAND_DISPLAY"))) {
+    AErrors << "nyarumi: " << *Note << '\n';
   }
 }
 

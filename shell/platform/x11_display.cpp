@@ -1,6 +1,7 @@
 #include "shell/platform/x11_display.h"
 
 #include "common/Errors.h"
+#include "shell/platform/xdg_desktop.h"
 
 #include <X11/Xresource.h>
 
@@ -71,7 +72,7 @@ int ScaleFromDpi(std::optional<std::string_view> AResources,
 TX11Display::TX11Display() {
   FDisplay = XOpenDisplay(nullptr);
   if (FDisplay == nullptr) {
-    throw Exception("Cannot open the X display");
+    throw Exception(xdg::NoDisplayMessage(xdg::Environment("DISPLAY")));
   }
   FScreen = DefaultScreen(FDisplay);
   FRoot = RootWindow(FDisplay, FScreen);

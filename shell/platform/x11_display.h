@@ -48,7 +48,8 @@ int ScaleFromDpi(std::optional<std::string_view> AResources,
 
 class TX11Display {
 public:
-  // Opens the display named by DISPLAY; throws when there is none.
+  // Opens the display named by DISPLAY; throws when there is none, with the line every Linux
+  // entry prints for that.
   TX11Display();
   ~TX11Display();
   TX11Display(const TX11Display&) = delete;

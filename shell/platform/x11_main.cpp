@@ -11,10 +11,15 @@
 int main() {
   try {
     nyarumi::x11::TX11Platform platform(nyarumi::xdg::DefaultSettingsPath());
+    // XWayland lets her start but little else: say so rather than leave her silently stuck.
+    if (const auto Note =
+            nyarumi::xdg::WaylandSessionNote(nyarumi::xdg::Environment("WAYLAND_DISPLAY"))) {
+      std::fprintf(stderr, "nyarumi: %s\n", Note->c_str());
+    }
     nyarumi::PlatformScope scope(platform);
     return nyarumi::RunProgram();
   } catch (const std::exception& e) {
-    // Without a display there is nowhere to show a message box.
+    // Without a display there is nowhere to show a message box: one line on stderr.
     std::fprintf(stderr, "nyarumi: %s\n", e.what());
     return 1;
   }

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <poll.h>
 #include <utility>
 
@@ -82,6 +83,9 @@ void TX11Platform::DispatchEvent(XEvent& AEvent) {
   }
   if (const auto It = FByNative.find(Target); It != FByNative.end()) {
     It->second->Handle(AEvent);
+    if (AEvent.type == VisibilityNotify) {
+      KeepAbove();
+    }
     return;
   }
   if (const auto It = FButtonsByNative.find(Target); It != FButtonsByNative.end()) {
@@ -252,6 +256,41 @@ void TX11Platform::SetWindowVisible(WindowId AWindow, bool AVisible) {
 void TX11Platform::SetStayOnTop(WindowId AWindow, bool AStayOnTop) {
   if (TX11Window* W = Find(AWindow)) {
     W->SetStayOnTop(AStayOnTop);
+    KeepAbove();
+  }
+}
+
+void TX11Platform::KeepAbove() {
+  // Never over the program's own open menu; a pending raise covers every window.
+  if (FMenu != nullptr || FRaiseTimer != TimerId::None ||
+      std::none_of(FWindows.begin(), FWindows.end(),
+                   [](const auto& W) { return W.second->CoveredOnTop(); })) {
+    return;
+  }
+  // An EWMH window manager keeps them above for the above state, and raising its client inside
+  // a frame would do nothing.
+  XFlush(FDisplay->Dpy());
+  if (FEwmh->ManagerRunning()) {
+    return;
+  }
+  constexpr auto Interval = std::chrono::milliseconds(100);
+  const auto Now = TX11Timers::Clock::now();
+  if (Now - FLastRaise < Interval) {
+    const auto Wait = std::chrono::ceil<std::chrono::milliseconds>(FLastRaise + Interval - Now);
+    FRaiseTimer = FTimers.Add(
+        static_cast<std::uint32_t>(Wait.count()),
+        [this] {
+          FTimers.Remove(std::exchange(FRaiseTimer, TimerId::None));
+          KeepAbove();
+        },
+        Now);
+    return;
+  }
+  FLastRaise = Now;
+  for (const auto& [Id, W] : FWindows) {
+    if (W->CoveredOnTop()) {
+      W->Raise();
+    }
   }
 }
 

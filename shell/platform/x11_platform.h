@@ -12,6 +12,7 @@
 // - text through fontconfig and Xft, fonts opened when first needed;
 // - push buttons, popup menus and the error box drawn in the classic flat grey style;
 // - the clipboard as a selection owner, the active window's frame, cursor, focus and screen;
+// - stay-on-top windows raised when covered while no EWMH window manager keeps them above;
 // - an integer scale from Xft.dpi (or NYARUMI_SCALE), applied to every coordinate.
 #include "shell/platform/Platform.h"
 #include "shell/platform/RegionTable.h"
@@ -129,6 +130,7 @@ private:
   WindowId AddWindow(const TWindowParams& AParams, WindowEvents& AEvents, bool AClosable);
   TX11Window* Find(WindowId AWindow) const;
   void ReadActiveWindow();
+  void KeepAbove();
   TX11Button* FindButton(ButtonId AButton) const;
 
   std::string FSettingsPath;
@@ -153,6 +155,10 @@ private:
   Window FActive = XNone;
   bool FActiveStale = true;
   std::vector<std::uint32_t> FOurs; // X window ids, reused by every tick
+  // Raising covered stay-on-top windows where no window manager does: at most one raise per
+  // interval, so that two such windows over each other cannot raise each other without end.
+  TimerId FRaiseTimer = TimerId::None;
+  TX11Timers::Clock::time_point FLastRaise{};
   Cursor FArrow = XNone;
   Cursor FHand = XNone;
   std::uintptr_t FNextHandle = 1;

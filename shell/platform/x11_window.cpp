@@ -25,7 +25,7 @@ constexpr long MwmDecorMenu = 1L << 4;
 
 constexpr long EventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
                            LeaveWindowMask | KeyPressMask | StructureNotifyMask | FocusChangeMask |
-                           PropertyChangeMask;
+                           PropertyChangeMask | VisibilityChangeMask;
 
 } // namespace
 
@@ -376,12 +376,28 @@ void TX11Window::OnProperty(const XPropertyEvent& AEvent) {
   if (AEvent.atom != FContext.Display.Atoms().NetFrameExtents) {
     return;
   }
+  ReadFrameExtents();
+  ReportFrame();
+}
+
+void TX11Window::ReportFrame() {
+  // The window manager frames a shown window after mapping it, and its extents may arrive
+  // before or after the mapping: the window layer learns of the frame through a move of the
+  // frame's corner, which north-west gravity keeps where the window was put. A borderless
+  // window gets no frame.
+  if (FWanted && FBorder != TWindowBorder::None) {
+    const TPoint Outer = FExpected;
+    Notify([&](WindowEvents& E) { E.Moved(Outer); });
+  }
+}
+
+void TX11Window::ReadFrameExtents() {
   Atom Type = XNone;
   int Format = 0;
   unsigned long Count = 0, After = 0;
   unsigned char* Data = nullptr;
-  if (XGetWindowProperty(FDpy, FWindow, AEvent.atom, 0, 4, False, XA_CARDINAL, &Type, &Format,
-                         &Count, &After, &Data) == Success &&
+  if (XGetWindowProperty(FDpy, FWindow, FContext.Display.Atoms().NetFrameExtents, 0, 4, False,
+                         XA_CARDINAL, &Type, &Format, &Count, &After, &Data) == Success &&
       Data != nullptr) {
     if (Format == 32 && Count == 4) {
       const auto* Values = reinterpret_cast<const long*>(Data);
@@ -389,6 +405,10 @@ void TX11Window::OnProperty(const XPropertyEvent& AEvent) {
     }
     XFree(Data);
   }
+}
+
+void TX11Window::Raise() {
+  XRaiseWindow(FDpy, FWindow);
 }
 
 void TX11Window::AddButton(TX11Button* AButton) {
@@ -540,12 +560,16 @@ void TX11Window::Handle(XEvent& AEvent) {
       RequestActivation(); // a modal box takes the keyboard, so Enter and Escape reach it
     }
     Invalidate(std::nullopt);
+    ReportFrame();
     break;
   case UnmapNotify:
     OnUnmap();
     break;
   case PropertyNotify:
     OnProperty(AEvent.xproperty);
+    break;
+  case VisibilityNotify:
+    FObscured = AEvent.xvisibility.state != VisibilityUnobscured;
     break;
   case FocusIn:
   case FocusOut:

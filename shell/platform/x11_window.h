@@ -66,6 +66,10 @@ public:
   void SetRegion(std::optional<TRegion> ARegion);
   bool RegionContains(TPoint APos) const;
 
+  // Covered, wholly or in part, by another window while it should stay above the others.
+  bool CoveredOnTop() const { return FStayOnTop && FMapped && FObscured; }
+  void Raise();
+
   bool HasFocus() const { return FFocused; }
   void AddButton(TX11Button* AButton);
   void RemoveButton(TX11Button* AButton);
@@ -82,6 +86,8 @@ private:
   void OnConfigure(const XConfigureEvent& AEvent);
   void OnUnmap();
   void OnProperty(const XPropertyEvent& AEvent);
+  void ReadFrameExtents();
+  void ReportFrame();
   void OnKey(XKeyEvent& AEvent);
   void OnFocus(const XFocusChangeEvent& AEvent);
   void FocusFirstButton();
@@ -104,6 +110,7 @@ private:
   bool FWanted = false; // shown by the window layer
   bool FMapped = false;
   bool FReparented = false;
+  bool FObscured = false;
   long FExtents[4] = {0, 0, 0, 0}; // device pixels: left, right, top, bottom
   std::optional<TRect> FDirty;     // logical
   std::optional<TRegion> FRegion;

@@ -408,6 +408,25 @@ std::string DefaultSettingsPath() {
   return EnvOr("XDG_CONFIG_HOME", Home() + "/.config") + "/nyarumi/settings.ini";
 }
 
+std::string NoDisplayMessage(std::optional<std::string_view> ADisplay) {
+  const std::string Which = ADisplay && !ADisplay->empty() ? "\"" + std::string(*ADisplay) + "\""
+                                                           : std::string("(DISPLAY is not set)");
+  return "cannot open the X11 display " + Which + "; Nyarumi needs an X11 desktop";
+}
+
+std::optional<std::string> WaylandSessionNote(std::optional<std::string_view> AWaylandDisplay) {
+  if (!AWaylandDisplay || AWaylandDisplay->empty()) {
+    return std::nullopt;
+  }
+  return "on a Wayland session she runs through XWayland, where she cannot stay on top, follow "
+         "the pointer over other windows or open her menu; use an X11 session";
+}
+
+std::optional<std::string_view> Environment(const char* AName) {
+  const char* V = std::getenv(AName);
+  return V != nullptr ? std::optional<std::string_view>(V) : std::nullopt;
+}
+
 std::optional<std::string> DesktopExecLine(std::string_view ADesktopFile) {
   std::optional<std::string> Exec;
   ForEachKeyLine(ADesktopFile, [&](std::string_view S, std::string_view N, std::string_view V) {

@@ -36,6 +36,15 @@ private:
 // $XDG_CONFIG_HOME/nyarumi/settings.ini, or ~/.config/nyarumi/settings.ini.
 std::string DefaultSettingsPath();
 
+// What every Linux entry says, after "nyarumi: ", when the X display (ADisplay, the value of
+// DISPLAY; nullopt or empty when unset) cannot be opened. One line, no line end.
+std::string NoDisplayMessage(std::optional<std::string_view> ADisplay);
+// The one-line note for a Wayland session (AWaylandDisplay, the value of WAYLAND_DISPLAY), where
+// she runs through XWayland and most of her does not work; nullopt outside one.
+std::optional<std::string> WaylandSessionNote(std::optional<std::string_view> AWaylandDisplay);
+// The value of an environment variable; nullopt when it is unset.
+std::optional<std::string_view> Environment(const char* AName);
+
 // The Exec value of a .desktop file's [Desktop Entry] group, exactly as written there (field
 // codes such as %u are left in); nullopt when the group or the key is missing or empty.
 std::optional<std::string> DesktopExecLine(std::string_view ADesktopFile);

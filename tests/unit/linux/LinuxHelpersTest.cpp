@@ -192,6 +192,25 @@ TEST(IniSettings, AFileTheUserCannotReadIsAbsent) {
   fs::remove_all(Root);
 }
 
+TEST(SessionMessages, AnEmptyVariableCountsAsUnset) {
+  struct Case {
+    std::optional<std::string_view> Value;
+    const char* Display; // as the no-display line names it
+    bool Wayland;
+  };
+  const Case Cases[] = {
+      {std::nullopt, "(DISPLAY is not set)", false},
+      {"", "(DISPLAY is not set)", false},
+      {":4242", "\":4242\"", true},
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.Display);
+    EXPECT_EQ(NoDisplayMessage(C.Value), std::string("cannot open the X11 display ") + C.Display +
+                                             "; Nyarumi needs an X11 desktop");
+    EXPECT_EQ(WaylandSessionNote(C.Value).has_value(), C.Wayland);
+  }
+}
+
 TEST(DesktopFiles, ExecIsTakenFromTheDesktopEntryGroupOnly) {
   struct Case {
     const char* Text;
