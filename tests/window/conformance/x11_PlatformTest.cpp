@@ -11,12 +11,14 @@
 #include <algorithm>
 
 #include <cstdlib>
+#include <functional>
+#include <optional>
 #include <vector>
 
 namespace nyarumi::x11 {
 namespace {
 
-class TQuiet final : public WindowEvents {
+class TQuiet : public WindowEvents {
 public:
   void Paint(Canvas&, const TRect&) override {}
   void MouseMove(TShiftState, TPoint) override {}
@@ -26,6 +28,12 @@ public:
   bool KeyDown(TShortCut) override { return false; }
   void CloseRequest() override {}
   void Moved(TPoint) override {}
+};
+
+class TMoves final : public TQuiet {
+public:
+  std::function<void(TPoint)> OnMoved;
+  void Moved(TPoint AOuterTopLeft) override { OnMoved(AOuterTopLeft); }
 };
 
 std::vector<long> Property(Display* ADpy, Window AWindow, const char* AName, Atom AType) {
@@ -86,6 +94,29 @@ TEST_F(X11Platform, WindowsCarryTheirHintsBeforeTheWindowManagerSeesThem) {
   EXPECT_STREQ(Class.res_class, "Nyarumi");
   XFree(Class.res_name);
   XFree(Class.res_class);
+}
+
+TEST_F(X11Platform, AFrameAddedAfterShowingIsReportedAsAMoveOnceItsSizeIsKnown) {
+  TMoves Moves;
+  TWindowParams About;
+  About.OuterTopLeft = {40, 30};
+  About.ClientWidth = 325;
+  About.ClientHeight = 124;
+  About.Border = TWindowBorder::ToolWindow;
+  const WindowId W = P.CreateNativeWindow(About, Moves);
+  std::optional<TRect> Frame;
+  std::optional<TPoint> Corner;
+  Moves.OnMoved = [&](TPoint AOuterTopLeft) {
+    if (const TRect E = P.FrameExtents(W); E != TRect{}) {
+      Frame = E;
+      Corner = AOuterTopLeft;
+    }
+  };
+  P.SetWindowVisible(W, true);
+  // Waits on the window manager's framing; without the report this never ends (test timeout).
+  P.RunUntil([&] { return Frame.has_value(); });
+  EXPECT_GT(Frame->Top, 0) << "openbox gives a captioned window a title bar";
+  EXPECT_EQ(*Corner, About.OuterTopLeft) << "nobody moved it: the frame's corner stays put";
 }
 
 TEST_F(X11Platform, TheMenuAnswersArrowsAccessKeysAndEscape) {
