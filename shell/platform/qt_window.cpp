@@ -283,9 +283,10 @@ void QtWindow::closeEvent(QCloseEvent* AEvent) {
 
 void QtWindow::TakeFrameMargins(const QWindow& AWindow) {
   // While the window manager is still building the frame, Qt measures it from a frame smaller
-  // than the window and gets negative margins; the real ones follow with _NET_FRAME_EXTENTS.
+  // than the window and gets negative margins, or none at all for a moment; the real ones
+  // follow with _NET_FRAME_EXTENTS, and a frame once seen does not go away.
   const QMargins M = AWindow.frameMargins();
-  if (M.left() >= 0 && M.top() >= 0 && M.right() >= 0 && M.bottom() >= 0) {
+  if (M.left() >= 0 && M.top() >= 0 && M.right() >= 0 && M.bottom() >= 0 && !M.isNull()) {
     FMargins = M;
   }
 }
