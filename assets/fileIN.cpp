@@ -2,36 +2,43 @@
 
 #include "assets/FormLoader.h"
 #include "assets/Messages.h"
+#include "assets/TextCodec.h"
 #include "assets/Values.h"
 #include "common/Errors.h"
 
-#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <limits>
-#include <memory>
 #include <optional>
 #include <vector>
 
 namespace nyarumi {
 namespace {
 
-struct TFileCloser {
-  void operator()(std::FILE* AFile) const { std::fclose(AFile); }
-};
+// The file name is UTF-8 text. Going through char8_t makes the path library decode it as
+// UTF-8 on every system; a plain char name would be taken as the system's narrow code page,
+// which is not UTF-8 on Windows.
+std::filesystem::path PathOf(const std::string& AFileName) {
+  return std::filesystem::path(std::u8string(AFileName.begin(), AFileName.end()));
+}
 
-// The whole file, or nothing when it cannot be opened or read to the end (a directory opens
-// but fails to read).
+// The whole file, or nothing when it cannot be opened or read to the end (a directory may
+// open but fails to read).
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& AFileName) {
-  std::unique_ptr<std::FILE, TFileCloser> file(std::fopen(AFileName.c_str(), "rb"));
+  if (!IsValidUtf8(AFileName)) {
+    return std::nullopt; // names no file: such a name cannot be decoded into a path
+  }
+  std::ifstream file(PathOf(AFileName), std::ios::binary);
   if (!file) {
     return std::nullopt;
   }
   std::vector<std::uint8_t> bytes;
-  std::uint8_t chunk[65536];
-  std::size_t got = 0;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
+  char chunk[65536];
+  while (file.read(chunk, sizeof chunk) || file.gcount() > 0) {
+    const auto got = static_cast<std::size_t>(file.gcount());
     bytes.insert(bytes.end(), chunk, chunk + got);
   }
-  if (std::ferror(file.get()) != 0) {
+  if (file.bad()) {
     return std::nullopt;
   }
   return bytes;

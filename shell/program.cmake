@@ -12,3 +12,10 @@ add_executable(nyarumi ${NYARUMI_BACKEND_MAIN})
 # The resources register themselves at start-up: their objects go straight into the program.
 target_link_libraries(nyarumi PRIVATE nyarumi_program ${NYARUMI_BACKEND_LIB} nyarumi_resources
                       nyarumi_options)
+if(NYARUMI_BACKEND STREQUAL "win32")
+  # A window program with a wide entry point (no console, no narrow command line), and its
+  # icon, version and manifest.
+  set_target_properties(nyarumi PROPERTIES WIN32_EXECUTABLE ON)
+  target_link_options(nyarumi PRIVATE -municode)
+  target_sources(nyarumi PRIVATE ${NYARUMI_WIN32_RESOURCES})
+endif()

@@ -54,14 +54,19 @@ std::uint32_t Adler32(std::span<const std::uint8_t> ABytes) {
   return (b << 16) | a;
 }
 
-std::vector<std::uint8_t> EncodePng(std::int32_t AWidth, std::int32_t AHeight,
-                                    std::span<const std::uint8_t> ARgb) {
+namespace {
+
+// AColorType is 2 (RGB) or 6 (RGBA); AChannels the bytes per pixel that goes with it.
+std::vector<std::uint8_t> Encode(std::int32_t AWidth, std::int32_t AHeight,
+                                 std::span<const std::uint8_t> ARgb, std::uint8_t AColorType,
+                                 std::size_t AChannels) {
   if (AWidth <= 0 || AHeight <= 0 ||
-      ARgb.size() != static_cast<std::size_t>(AWidth) * static_cast<std::size_t>(AHeight) * 3) {
+      ARgb.size() !=
+          static_cast<std::size_t>(AWidth) * static_cast<std::size_t>(AHeight) * AChannels) {
     throw std::invalid_argument("EncodePng: pixel count does not match the size");
   }
   // Each row starts with filter type 0.
-  const std::size_t stride = static_cast<std::size_t>(AWidth) * 3;
+  const std::size_t stride = static_cast<std::size_t>(AWidth) * AChannels;
   std::vector<std::uint8_t> raw;
   raw.reserve((stride + 1) * static_cast<std::size_t>(AHeight));
   for (std::int32_t y = 0; y < AHeight; ++y) {
@@ -90,11 +95,24 @@ std::vector<std::uint8_t> EncodePng(std::int32_t AWidth, std::int32_t AHeight,
   std::vector<std::uint8_t> ihdr;
   PutBE32(ihdr, static_cast<std::uint32_t>(AWidth));
   PutBE32(ihdr, static_cast<std::uint32_t>(AHeight));
-  ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0}); // 8 bits, RGB, deflate, no filter choice, no interlace
+  // 8 bits, the colour type, deflate, no filter choice, no interlace
+  ihdr.insert(ihdr.end(), {8, AColorType, 0, 0, 0});
   PutChunk(out, "IHDR", ihdr);
   PutChunk(out, "IDAT", z);
   PutChunk(out, "IEND", {});
   return out;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> EncodePng(std::int32_t AWidth, std::int32_t AHeight,
+                                    std::span<const std::uint8_t> ARgb) {
+  return Encode(AWidth, AHeight, ARgb, 2, 3);
+}
+
+std::vector<std::uint8_t> EncodePngRgba(std::int32_t AWidth, std::int32_t AHeight,
+                                        std::span<const std::uint8_t> ARgba) {
+  return Encode(AWidth, AHeight, ARgba, 6, 4);
 }
 
 } // namespace nyarumi::art

@@ -1,12 +1,15 @@
 // artgen: draws the character and writes the two form streams (and, on request, contact
-// sheets to look at her).
+// sheets to look at her, or the program's icons).
 //   artgen [--out DIR] [--sheet FILE.png] [--outlines FILE.png] [--scale N]
+//   artgen --icons DIR     only the icons, as DIR/<size>x<size>/apps/nyarumi.png
 #include "common/Errors.h"
 #include "tools/Artwork.h"
+#include "tools/Icon.h"
 #include "tools/Sheet.h"
 #include "tools/Streams.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <set>
@@ -23,6 +26,15 @@ void WriteFile(const std::string& APath, const std::vector<std::uint8_t>& ABytes
     throw nyarumi::Exception("cannot write " + APath);
   }
   std::cout << APath << ": " << ABytes.size() << " bytes\n";
+}
+
+void WriteIcons(const nyarumi::art::TArtwork& AArt, const std::string& ADir) {
+  for (const nyarumi::art::TIconView& view : nyarumi::art::IconViews()) {
+    const std::string size = std::to_string(view.Size);
+    const std::filesystem::path dir = std::filesystem::path(ADir) / (size + "x" + size) / "apps";
+    std::filesystem::create_directories(dir);
+    WriteFile((dir / "nyarumi.png").string(), nyarumi::art::IconPng(AArt, view));
+  }
 }
 
 void Report(const nyarumi::art::TArtwork& AArt) {
@@ -48,6 +60,7 @@ int main(int argc, char** argv) {
   std::string outDir = "data";
   std::string sheet;
   std::string outlines;
+  std::string icons;
   int scale = 2;
   const std::vector<std::string> args(argv + 1, argv + argc);
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -58,16 +71,23 @@ int main(int argc, char** argv) {
       sheet = args[++i];
     } else if (args[i] == "--outlines" && hasValue) {
       outlines = args[++i];
+    } else if (args[i] == "--icons" && hasValue) {
+      icons = args[++i];
     } else if (args[i] == "--scale" && hasValue) {
       scale = std::stoi(args[++i]);
     } else {
       std::cerr << "usage: artgen [--out DIR] [--sheet FILE.png] [--outlines FILE.png] "
-                   "[--scale N]\n";
+                   "[--scale N]\n       artgen --icons DIR\n";
       return 2;
     }
   }
   try {
     const nyarumi::art::TArtwork art = nyarumi::art::BuildArtwork();
+    // The build makes the icons on its own and must leave the form streams in data/ alone.
+    if (!icons.empty()) {
+      WriteIcons(art, icons);
+      return 0;
+    }
     WriteFile(outDir + "/TFRMMAIN.bin", nyarumi::art::MainStream(art));
     WriteFile(outDir + "/TFRMABUT.bin", nyarumi::art::AboutStream());
     if (!sheet.empty()) {

@@ -89,6 +89,8 @@ public:
   // The form got or is losing its native window; native controls follow it.
   virtual void CreateHandle(WindowId /*AWindow*/) {}
   virtual void DestroyHandle() {}
+  // The form is about to show: work put off while it was hidden is done now.
+  virtual void ParentShowing() {}
 
   // While a stream is read, size adjustments and timers wait until Loaded().
   void BeginLoading() { FLoading = true; }

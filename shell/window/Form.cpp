@@ -216,6 +216,9 @@ void TForm::VisibleChanged() {
           FCentredUnframed = true;
         }
       }
+      for (TControl* c : std::vector<TControl*>(FControls)) {
+        c->ParentShowing();
+      }
       ApplyGeometry();
       CurrentPlatform().SetWindowVisible(FHandle, true);
     } else if (HandleAllocated()) {

@@ -1,5 +1,7 @@
 #include "shell/window/Label.h"
 
+#include "shell/window/Form.h"
+
 namespace nyarumi {
 
 TLabel::TLabel(TComponent* AOwner) : TControl(AOwner) {
@@ -39,10 +41,25 @@ void TLabel::Loaded() {
   AdjustBounds();
 }
 
+void TLabel::ParentShowing() {
+  if (FSizePending) {
+    Measure();
+  }
+}
+
 void TLabel::AdjustBounds() {
   if (!FAutoSize || Loading()) {
     return; // a stream sets the font and wrapping after the caption: size once it is read
   }
+  if (Parent() != nullptr && !Parent()->Visible()) {
+    FSizePending = true;
+    return;
+  }
+  Measure();
+}
+
+void TLabel::Measure() {
+  FSizePending = false;
   // An empty caption still takes one line.
   const std::string text = FCaption.empty() ? std::string(" ") : FCaption;
   const std::optional<std::int32_t> wrap =
@@ -52,6 +69,9 @@ void TLabel::AdjustBounds() {
 }
 
 void TLabel::Paint(nyarumi::Canvas& ACanvas) {
+  if (FSizePending) {
+    Measure();
+  }
   TTextOptions options;
   options.WordWrap = FWordWrap;
   const std::optional<TRgb> background = ColorToRgb(EffectiveColor());

@@ -24,13 +24,18 @@ public:
 
   void Paint(nyarumi::Canvas& ACanvas) override;
   void Loaded() override;
+  void ParentShowing() override;
 
 protected:
   void FontChanged() override;
 
 private:
   void AdjustBounds();
+  void Measure();
   std::string FCaption;
+  // Sizing measures text, which opens fonts: a label on a hidden form waits until the form
+  // shows or the label is painted, so a window that is never opened costs no fonts.
+  bool FSizePending = false;
   bool FTransparent = false;
   bool FWordWrap = false;
   bool FAutoSize = true;

@@ -112,19 +112,25 @@ outer_edges() { # window -> "LEFT RIGHT"
   echo $((left - el)) $((left + width + er))
 }
 
-# An ordinary window of another program, active and under the cursor.
+# An ordinary window of another program, active and under the cursor: xmessage, or the command
+# in OTHER_WINDOW (given the geometry), whose windows have the X class OTHER_CLASS.
 open_other_window() { # geometry -> window id
-  xmessage -geometry "$1" "another program" >/dev/null 2>&1 &
+  local class=${OTHER_CLASS:-xmessage}
+  if [ -n "${OTHER_WINDOW:-}" ]; then
+    "$OTHER_WINDOW" "$1" >/dev/null 2>&1 &
+  else
+    xmessage -geometry "$1" "another program" >/dev/null 2>&1 &
+  fi
   e2e_track $!
   local w=""
-  wait_until 100 xdotool search --onlyvisible --class xmessage || fail "xmessage did not appear"
-  w=$(xdotool search --onlyvisible --class xmessage | head -n 1)
+  wait_until 100 xdotool search --onlyvisible --class "$class" || fail "$class did not appear"
+  w=$(xdotool search --onlyvisible --class "$class" | head -n 1)
   xdotool windowactivate --sync "$w" >/dev/null 2>&1 || true
   wait_until 50 bash -c "xprop -root _NET_ACTIVE_WINDOW | grep -qi \"$(printf '0x%x' "$w")\"" ||
-    fail "xmessage did not become the active window"
+    fail "$class did not become the active window"
   # Its edges count only with the frame, which the window manager sizes after reparenting.
   wait_until 50 bash -c "xprop -id $w _NET_FRAME_EXTENTS | grep -q '='" ||
-    fail "xmessage was never framed"
+    fail "$class was never framed"
   echo "$w"
 }
 

@@ -59,6 +59,11 @@ TEST(fileIN, ReadDataRestoresTheCountedBytesOrRaisesTheReadError) {
   }
 }
 
+std::string Utf8Of(const std::filesystem::path& APath) {
+  const std::u8string text = APath.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 class fileINForm : public testing::Test {
 protected:
   std::filesystem::path Dir;
@@ -92,7 +97,8 @@ protected:
 };
 
 TEST_F(fileINForm, WritingAndReadingAFormGivesTheFilesBytes) {
-  const std::filesystem::path file = Dir / "→" / "影" / "立ち1影→.RG";
+  // Built from UTF-8 on purpose: file names in a form are UTF-8 on every system.
+  const std::filesystem::path file = Dir / u8"→" / u8"影" / u8"立ち1影→.RG";
   std::filesystem::create_directories(file.parent_path());
   std::vector<std::uint8_t> content(3008);
   for (std::size_t i = 0; i < content.size(); ++i) {
@@ -103,10 +109,10 @@ TEST_F(fileINForm, WritingAndReadingAFormGivesTheFilesBytes) {
              static_cast<std::streamsize>(content.size()));
 
   TComponent form(nullptr);
-  EXPECT_EQ(RoundTrip(file.string(), form), content); // the writer's Stream took the bytes too
+  EXPECT_EQ(RoundTrip(Utf8Of(file), form), content); // the writer's Stream took the bytes too
   ASSERT_EQ(form.Components().size(), 1u);
   const auto& loaded = dynamic_cast<const TfileIN&>(*form.Components()[0]);
-  EXPECT_EQ(loaded.FileName, file.string());
+  EXPECT_EQ(loaded.FileName, Utf8Of(file));
   EXPECT_EQ(loaded.DesignInfo.Left, 796);
   EXPECT_EQ(loaded.DesignInfo.Top, 8);
   EXPECT_EQ(StreamBytes(loaded), content);
@@ -114,7 +120,7 @@ TEST_F(fileINForm, WritingAndReadingAFormGivesTheFilesBytes) {
 }
 
 TEST_F(fileINForm, AnUnreadableFileEmbedsACountOfZero) {
-  for (const std::string& name : {(Dir / "missing.RG").string(), Dir.string()}) {
+  for (const std::string& name : {Utf8Of(Dir / "missing.RG"), Utf8Of(Dir)}) {
     TComponent writerForm(nullptr);
     TfileIN holder(&writerForm);
     holder.FileName = name;

@@ -2,6 +2,7 @@
 
 #include "TestBytes.h"
 #include "assets/Messages.h"
+#include "assets/TextCodec.h"
 #include "assets/Values.h"
 #include "common/Errors.h"
 
@@ -201,6 +202,28 @@ TEST(FormStreamWriter, RefusesWhatWouldNotReadBack) {
   }
 }
 
+// Characters that only one direction of the Shift-JIS tables knows: every platform writes the
+// bytes of the look-alike that reads back, so a written stream is the same everywhere.
+TEST(FormStreamWriter, WritesOneWayShiftJisCharactersAsTheirLookAlikes) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"¥", "\x5C"},
+      {"‾", "\x7E"},
+      {"—", "\x81\x5C"},
+      {"‖", "\x81\x61"},
+      {"−", "\x81\x7C"},
+      {"〜", "\x81\x60"},
+      {"¢", "\x81\x91"},
+      {"£", "\x81\x92"},
+      {"¬", "\x81\xCA"},
+      {"a¥z", std::string("a\x5C") + "z"},
+      {"開く", "\x8A\x4A\x82\xAD"},
+  };
+  for (const auto& [text, bytes] : cases) {
+    EXPECT_EQ(Utf8ToShiftJis(text), bytes) << text;
+  }
+  EXPECT_EQ(Utf8ToShiftJis("\xF0\x9F\x98\xB1"), std::nullopt); // no Shift-JIS form at all
+}
+
 TEST(FormStreamReader, RejectsAWrongSignature) {
   EXPECT_EQ(MessageOf(TBytes().Text("TPF1").Short("T").Short("n").Raw({0, 0}).Get()),
             MSG_INVALID_IMAGE);
@@ -224,6 +247,7 @@ TEST(FormStreamReader, RejectsBytesThatAreNotWhatTheirTagClaims) {
       TBytes().Raw({20}).U32(3).Raw({0xED, 0xA0, 0x80}).Get(),       // encoded surrogate
       TBytes().Raw({20}).U32(1).Raw({0xE3}).Get(),                   // cut sequence
       TBytes().Raw({6, 1, 0x83}).Get(),                              // half a Shift-JIS pair
+      TBytes().Raw({6, 1, 0x80}).Get(),                              // no Shift-JIS byte
   };
   for (const auto& v : values) {
     EXPECT_EQ(MessageOf(OneProperty("P", v)), MSG_READ_ERROR);

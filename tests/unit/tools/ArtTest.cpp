@@ -1,6 +1,7 @@
 // The generator's building blocks: the PNG writer, the palette builder and the rasteriser.
 #include "common/Errors.h"
 #include "tools/Artwork.h"
+#include "tools/Icon.h"
 #include "tools/Palette.h"
 #include "tools/Png.h"
 #include "tools/Raster.h"
@@ -164,6 +165,95 @@ TEST(Artwork, SilhouetteAndMirrorOfASmallPicture) {
   EXPECT_EQ(r.Rects(), (std::vector<TRect>{{4, 22, 6, 23}, {3, 23, 4, 24}, {6, 23, 7, 24}}));
   const TBitmap8 m = MirrorPicture(p);
   EXPECT_EQ(m.Pixels, (std::vector<std::uint8_t>{114, 2, 1, 114, 4, 114, 114, 3}));
+}
+
+// A 4 × 4 frame: background 0 (white), dark 1, light 2, in 2 × 2 blocks that test the vote.
+TFrameArt SmallFrame() {
+  TFrameArt f;
+  f.Picture.Width = 4;
+  f.Picture.Height = 4;
+  f.Picture.Palette = {{255, 255, 255}, {20, 10, 10}, {250, 200, 160}};
+  f.Picture.Pixels = {1, 2, 0, 2, //
+                      2, 2, 0, 2, //
+                      1, 1, 0, 0, //
+                      2, 2, 0, 2};
+  f.Region = SilhouetteRegion(f.Picture, 0);
+  return f;
+}
+
+std::vector<std::uint8_t> Rgba(std::initializer_list<int> AIndices, const TFrameArt& AFrame) {
+  std::vector<std::uint8_t> out;
+  for (int i : AIndices) {
+    const TPaletteEntry e = AFrame.Picture.Palette[static_cast<std::size_t>(std::max(i, 0))];
+    out.insert(out.end(), {e.Red, e.Green, e.Blue, static_cast<std::uint8_t>(i < 0 ? 0 : 255)});
+    if (i < 0) {
+      std::fill(out.end() - 4, out.end(), 0);
+    }
+  }
+  return out;
+}
+
+TEST(Icon, EnlargesWholePixelsAndReducesByAVoteThatKeepsDarkLines) {
+  const TFrameArt f = SmallFrame();
+  struct TCase {
+    TIconView View;
+    std::initializer_list<int> Expected; // palette index per icon pixel, -1 transparent
+  };
+  const TCase cases[] = {
+      // Each frame pixel becomes a 2 × 2 block; the background becomes transparent.
+      {{4, {1, 0, 3, 2}}, {2, 2, -1, -1, 2, 2, -1, -1, 2, 2, -1, -1, 2, 2, -1, -1}},
+      // Top left: one dark against three light, light wins. Bottom left: two dark against two
+      // light, dark wins. Top right: half background, transparent. Bottom right: three of
+      // four background.
+      {{2, {0, 0, 4, 4}}, {2, -1, 1, -1}},
+      // One pixel over the whole frame: three dark pixels outweigh eight light ones.
+      {{1, {0, 0, 4, 4}}, {1}},
+  };
+  for (const TCase& c : cases) {
+    EXPECT_EQ(RenderIcon(f, c.View), Rgba(c.Expected, f)) << c.View.Size;
+  }
+  EXPECT_THROW(RenderIcon(f, {2, {1, 1, 5, 3}}), std::invalid_argument);
+  EXPECT_THROW(RenderIcon(f, {0, {0, 0, 4, 4}}), std::invalid_argument);
+}
+
+TEST(Icon, EveryThemeSizeShowsHerOnATransparentGround) {
+  const TArtwork art = BuildArtwork();
+  const TFrameArt& frame = art.Find(ICON_FRAME);
+  std::vector<std::int32_t> sizes;
+  for (const TIconView& view : IconViews()) {
+    sizes.push_back(view.Size);
+    const auto rgba = RenderIcon(frame, view);
+    const auto png = IconPng(art, view);
+    EXPECT_EQ(BE32(png, 16), static_cast<std::uint32_t>(view.Size));
+    EXPECT_EQ(BE32(png, 20), static_cast<std::uint32_t>(view.Size));
+    EXPECT_EQ(png[25], 6) << "colour type RGBA";
+    const auto raw = StoredPixels(png);
+    const std::size_t stride = static_cast<std::size_t>(view.Size) * 4;
+    for (std::size_t y = 0; y < static_cast<std::size_t>(view.Size); ++y) {
+      EXPECT_TRUE(std::equal(rgba.begin() + static_cast<std::ptrdiff_t>(y * stride),
+                             rgba.begin() + static_cast<std::ptrdiff_t>((y + 1) * stride),
+                             raw.begin() + static_cast<std::ptrdiff_t>(y * (stride + 1) + 1)));
+    }
+    // Opaque pixels are her own colours (never a blend, never the white ground), and she fills
+    // much of the square without touching its top corners.
+    std::size_t opaque = 0;
+    for (std::size_t p = 0; p < rgba.size(); p += 4) {
+      if (rgba[p + 3] == 0) {
+        continue;
+      }
+      ASSERT_EQ(rgba[p + 3], 255);
+      ++opaque;
+      const TPaletteEntry e{rgba[p], rgba[p + 1], rgba[p + 2]};
+      EXPECT_NE(e, (TPaletteEntry{255, 255, 255}));
+      EXPECT_NE(std::find(art.Palette.begin(), art.Palette.end(), e), art.Palette.end());
+    }
+    const std::size_t all = rgba.size() / 4;
+    EXPECT_GT(opaque * 2, all) << view.Size;
+    EXPECT_LT(opaque * 10, all * 9) << view.Size;
+    EXPECT_EQ(rgba[3], 0);
+    EXPECT_EQ(rgba[stride - 1], 0);
+  }
+  EXPECT_EQ(sizes, (std::vector<std::int32_t>{16, 32, 48, 64, 128, 256}));
 }
 
 } // namespace

@@ -1,0 +1,144 @@
+#include "shell/platform/x11_display.h"
+
+#include "common/Errors.h"
+
+#include <X11/Xresource.h>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+namespace nyarumi::x11 {
+namespace {
+
+std::optional<int> ParseInt(std::string_view AText) {
+  while (!AText.empty() && (AText.front() == ' ' || AText.front() == '\t')) {
+    AText.remove_prefix(1);
+  }
+  int Value = 0;
+  const auto [End, Error] = std::from_chars(AText.data(), AText.data() + AText.size(), Value);
+  if (Error != std::errc{} || End == AText.data()) {
+    return std::nullopt;
+  }
+  return Value;
+}
+
+// The value of "Xft.dpi:" in a resource database string, as the desktop's settings daemon or
+// xrdb left it.
+std::optional<double> XftDpi(std::string_view AResources) {
+  constexpr std::string_view Key = "Xft.dpi:";
+  std::size_t Pos = 0;
+  while ((Pos = AResources.find(Key, Pos)) != std::string_view::npos) {
+    if (Pos == 0 || AResources[Pos - 1] == '\n') {
+      const std::string Value(AResources.substr(Pos + Key.size(), 32));
+      char* End = nullptr;
+      const double Dpi = std::strtod(Value.c_str(), &End);
+      if (End != Value.c_str() && std::isfinite(Dpi) && Dpi > 0) {
+        return Dpi;
+      }
+    }
+    Pos += Key.size();
+  }
+  return std::nullopt;
+}
+
+int ShiftOf(unsigned long AMask) {
+  return AMask == 0 ? 0 : std::countr_zero(AMask);
+}
+
+} // namespace
+
+int ScaleFromDpi(std::optional<std::string_view> AResources,
+                 std::optional<std::string_view> AOverride) {
+  constexpr int MaxScale = 8;
+  if (AOverride) {
+    if (const auto S = ParseInt(*AOverride); S && *S >= 1 && *S <= MaxScale) {
+      return *S;
+    }
+  }
+  if (AResources) {
+    if (const auto Dpi = XftDpi(*AResources)) {
+      return std::clamp(static_cast<int>(std::lround(*Dpi / 96.0)), 1, MaxScale);
+    }
+  }
+  return 1;
+}
+
+TX11Display::TX11Display() {
+  FDisplay = XOpenDisplay(nullptr);
+  if (FDisplay == nullptr) {
+    throw Exception("Cannot open the X display");
+  }
+  FScreen = DefaultScreen(FDisplay);
+  FRoot = RootWindow(FDisplay, FScreen);
+  FVisual = DefaultVisual(FDisplay, FScreen);
+  FColormap = DefaultColormap(FDisplay, FScreen);
+  FDepth = DefaultDepth(FDisplay, FScreen);
+  FRedShift = ShiftOf(FVisual->red_mask);
+  FGreenShift = ShiftOf(FVisual->green_mask);
+  FBlueShift = ShiftOf(FVisual->blue_mask);
+
+  // One round trip for every atom the backend needs, each named beside the field it fills.
+  struct Slot {
+    const char* Name;
+    Atom TAtoms::*Field;
+  };
+  static constexpr std::array<Slot, 20> Slots{{
+      {"WM_PROTOCOLS", &TAtoms::WmProtocols},
+      {"WM_DELETE_WINDOW", &TAtoms::WmDeleteWindow},
+      {"WM_STATE", &TAtoms::WmState},
+      {"_NET_WM_NAME", &TAtoms::NetWmName},
+      {"_NET_WM_PID", &TAtoms::NetWmPid},
+      {"_NET_WM_STATE", &TAtoms::NetWmState},
+      {"_NET_WM_STATE_ABOVE", &TAtoms::NetWmStateAbove},
+      {"_NET_WM_STATE_SKIP_TASKBAR", &TAtoms::NetWmStateSkipTaskbar},
+      {"_NET_WM_STATE_SKIP_PAGER", &TAtoms::NetWmStateSkipPager},
+      {"_NET_WM_WINDOW_TYPE", &TAtoms::NetWmWindowType},
+      {"_NET_WM_WINDOW_TYPE_UTILITY", &TAtoms::NetWmWindowTypeUtility},
+      {"_NET_WM_WINDOW_TYPE_DIALOG", &TAtoms::NetWmWindowTypeDialog},
+      {"_NET_FRAME_EXTENTS", &TAtoms::NetFrameExtents},
+      {"_NET_REQUEST_FRAME_EXTENTS", &TAtoms::NetRequestFrameExtents},
+      {"_MOTIF_WM_HINTS", &TAtoms::MotifWmHints},
+      {"UTF8_STRING", &TAtoms::Utf8String},
+      {"CLIPBOARD", &TAtoms::Clipboard},
+      {"TARGETS", &TAtoms::Targets},
+      {"TEXT", &TAtoms::Text},
+      {"_NET_ACTIVE_WINDOW", &TAtoms::NetActiveWindow},
+  }};
+  std::array<char*, Slots.size()> Names{};
+  for (std::size_t I = 0; I < Slots.size(); ++I) {
+    Names[I] = const_cast<char*>(Slots[I].Name);
+  }
+  std::array<Atom, Slots.size()> Values{};
+  XInternAtoms(FDisplay, Names.data(), static_cast<int>(Names.size()), False, Values.data());
+  for (std::size_t I = 0; I < Slots.size(); ++I) {
+    FAtoms.*(Slots[I].Field) = Values[I];
+  }
+
+  const char* Resources = XResourceManagerString(FDisplay);
+  const char* Override = std::getenv("NYARUMI_SCALE");
+  FScale = ScaleFromDpi(Resources ? std::optional<std::string_view>(Resources) : std::nullopt,
+                        Override ? std::optional<std::string_view>(Override) : std::nullopt);
+}
+
+TX11Display::~TX11Display() {
+  XCloseDisplay(FDisplay);
+}
+
+unsigned long TX11Display::Pixel(TRgb AColor) const {
+  return PixelOf((std::uint32_t{AColor.Red} << 16) | (std::uint32_t{AColor.Green} << 8) |
+                 AColor.Blue);
+}
+
+unsigned long TX11Display::PixelOf(std::uint32_t ARgb) const {
+  // Only TrueColor visuals with 8 bits per channel are met in practice; masks keep others sane.
+  const unsigned long R = (ARgb >> 16) & 0xFF, G = (ARgb >> 8) & 0xFF, B = ARgb & 0xFF;
+  return ((R << FRedShift) & FVisual->red_mask) | ((G << FGreenShift) & FVisual->green_mask) |
+         ((B << FBlueShift) & FVisual->blue_mask);
+}
+
+} // namespace nyarumi::x11

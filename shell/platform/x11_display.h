@@ -1,0 +1,82 @@
+#pragma once
+// The X connection every piece of the X11 backend shares: the display, its default screen and
+// visual, the atoms the backend speaks, the integer scale from logical to device pixels, and
+// colour conversion for the TrueColor visual.
+#include "shell/platform/Platform.h"
+
+#include <X11/Xlib.h>
+
+// Xlib's constants are macros, and two of them take names the program uses for its own: the
+// handles' None and the desktop's Above. The backend spells Xlib's None as XNone.
+#undef None
+#undef Above
+inline constexpr unsigned long XNone = 0L;
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace nyarumi::x11 {
+
+struct TAtoms {
+  Atom WmProtocols = XNone;
+  Atom WmDeleteWindow = XNone;
+  Atom WmState = XNone;
+  Atom NetWmName = XNone;
+  Atom NetWmPid = XNone;
+  Atom NetWmState = XNone;
+  Atom NetWmStateAbove = XNone;
+  Atom NetWmStateSkipTaskbar = XNone;
+  Atom NetWmStateSkipPager = XNone;
+  Atom NetWmWindowType = XNone;
+  Atom NetWmWindowTypeUtility = XNone;
+  Atom NetWmWindowTypeDialog = XNone;
+  Atom NetFrameExtents = XNone;
+  Atom NetRequestFrameExtents = XNone;
+  Atom MotifWmHints = XNone;
+  Atom Utf8String = XNone;
+  Atom Clipboard = XNone;
+  Atom Targets = XNone;
+  Atom Text = XNone;
+  Atom NetActiveWindow = XNone;
+};
+
+// The integer scale from Xft.dpi (96 per step, rounded) unless AOverride holds a number from
+// 1 to 8. Anything unreadable counts as 1.
+int ScaleFromDpi(std::optional<std::string_view> AResources,
+                 std::optional<std::string_view> AOverride);
+
+class TX11Display {
+public:
+  // Opens the display named by DISPLAY; throws when there is none.
+  TX11Display();
+  ~TX11Display();
+  TX11Display(const TX11Display&) = delete;
+  TX11Display& operator=(const TX11Display&) = delete;
+
+  Display* Dpy() const { return FDisplay; }
+  int ScreenNumber() const { return FScreen; }
+  Window Root() const { return FRoot; }
+  Visual* VisualOf() const { return FVisual; }
+  Colormap ColormapOf() const { return FColormap; }
+  int Depth() const { return FDepth; }
+  const TAtoms& Atoms() const { return FAtoms; }
+  int Scale() const { return FScale; }
+
+  unsigned long Pixel(TRgb AColor) const;
+  // A 0x00RRGGBB value as the pixel the visual stores.
+  unsigned long PixelOf(std::uint32_t ARgb) const;
+
+private:
+  Display* FDisplay = nullptr;
+  int FScreen = 0;
+  Window FRoot = XNone;
+  Visual* FVisual = nullptr;
+  Colormap FColormap = XNone;
+  int FDepth = 24;
+  TAtoms FAtoms;
+  int FScale = 1;
+  int FRedShift = 16, FGreenShift = 8, FBlueShift = 0;
+};
+
+} // namespace nyarumi::x11

@@ -1,0 +1,229 @@
+#include "shell/platform/x11_pictures.h"
+
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace nyarumi::x11 {
+namespace {
+
+constexpr std::size_t MaxCachedPictures = 64;
+
+std::int32_t ScaleBy(std::int32_t AOffset, std::int32_t ATo, std::int32_t AFrom) {
+  return static_cast<std::int32_t>(static_cast<std::int64_t>(AOffset) * ATo / AFrom);
+}
+
+bool Consistent(const TPictureRef& P) {
+  if (P.Indexed != nullptr) {
+    const TBitmap8& B = *P.Indexed;
+    return B.Width > 0 && B.Height > 0 &&
+           B.Pixels.size() >=
+               static_cast<std::size_t>(B.Width) * static_cast<std::size_t>(B.Height);
+  }
+  return P.Rgb32 != nullptr && P.Width > 0 && P.Height > 0;
+}
+
+std::int32_t WidthOf(const TPictureRef& P) {
+  return P.Indexed != nullptr ? P.Indexed->Width : P.Width;
+}
+std::int32_t HeightOf(const TPictureRef& P) {
+  return P.Indexed != nullptr ? P.Indexed->Height : P.Height;
+}
+
+std::uint64_t Step(std::uint64_t AHash, std::uint64_t AWord) {
+  AHash = (AHash ^ AWord) * 0x100000001B3ULL;
+  return AHash ^ (AHash >> 29);
+}
+
+std::uint64_t Mix(std::uint64_t AHash, const void* AData, std::size_t ASize) {
+  const auto* Bytes = static_cast<const unsigned char*>(AData);
+  std::size_t I = 0;
+  // Four independent lanes of eight bytes: every paint fingerprints a frame, so this must stay
+  // far cheaper than the copy it saves, and one lane would wait on each multiplication.
+  std::uint64_t Lanes[4] = {AHash, AHash ^ 0x9E3779B97F4A7C15ULL, AHash ^ 0xC2B2AE3D27D4EB4FULL,
+                            AHash ^ 0x165667B19E3779F9ULL};
+  for (; I + 32 <= ASize; I += 32) {
+    for (int K = 0; K < 4; ++K) {
+      std::uint64_t Word = 0;
+      std::memcpy(&Word, Bytes + I + 8 * static_cast<std::size_t>(K), 8);
+      Lanes[K] = Step(Lanes[K], Word);
+    }
+  }
+  for (const std::uint64_t Lane : Lanes) {
+    AHash = Step(AHash, Lane);
+  }
+  for (; I + 8 <= ASize; I += 8) {
+    std::uint64_t Word = 0;
+    std::memcpy(&Word, Bytes + I, 8);
+    AHash = Step(AHash, Word);
+  }
+  for (; I < ASize; ++I) {
+    AHash = Step(AHash, Bytes[I]);
+  }
+  return AHash;
+}
+
+bool InsidePicture(const TPictureRef& P, const TRect& APart) {
+  return !APart.IsEmpty() && APart.Left >= 0 && APart.Top >= 0 && APart.Right <= WidthOf(P) &&
+         APart.Bottom <= HeightOf(P);
+}
+
+} // namespace
+
+std::uint64_t PictureHash(const TPictureRef& APicture, std::optional<TRect> APart) {
+  std::uint64_t H = 0xCBF29CE484222325ULL;
+  const TRect Part = APart.value_or(TRect{0, 0, WidthOf(APicture), HeightOf(APicture)});
+  const std::int32_t Size[2] = {Part.Width(), Part.Height()};
+  H = Mix(H, Size, sizeof Size);
+  if (!Consistent(APicture) || !InsidePicture(APicture, Part)) {
+    return H;
+  }
+  const auto W = static_cast<std::size_t>(WidthOf(APicture));
+  const auto Row = static_cast<std::size_t>(Part.Width());
+  for (std::int32_t Y = Part.Top; Y < Part.Bottom; ++Y) {
+    const std::size_t First = static_cast<std::size_t>(Y) * W + static_cast<std::size_t>(Part.Left);
+    if (APicture.Indexed != nullptr) {
+      H = Mix(H, APicture.Indexed->Pixels.data() + First, Row);
+    } else {
+      H = Mix(H, APicture.Rgb32 + First, Row * 4);
+    }
+  }
+  if (APicture.Indexed != nullptr) {
+    H = Mix(H, APicture.Indexed->Palette.data(),
+            APicture.Indexed->Palette.size() * sizeof(TPaletteEntry));
+  }
+  return H;
+}
+
+std::vector<std::uint32_t> PictureRgb(const TPictureRef& APicture, std::optional<TRect> APart) {
+  const TRect Part = APart.value_or(TRect{0, 0, WidthOf(APicture), HeightOf(APicture)});
+  if (!Consistent(APicture) || !InsidePicture(APicture, Part)) {
+    return {};
+  }
+  std::uint32_t Table[256] = {};
+  if (APicture.Indexed != nullptr) {
+    const auto& Palette = APicture.Indexed->Palette;
+    for (std::size_t I = 0; I < std::min<std::size_t>(Palette.size(), 256); ++I) {
+      Table[I] = (std::uint32_t{Palette[I].Red} << 16) | (std::uint32_t{Palette[I].Green} << 8) |
+                 Palette[I].Blue;
+    }
+  }
+  const auto W = static_cast<std::size_t>(WidthOf(APicture));
+  std::vector<std::uint32_t> Result;
+  Result.reserve(static_cast<std::size_t>(Part.Width()) * static_cast<std::size_t>(Part.Height()));
+  for (std::int32_t Y = Part.Top; Y < Part.Bottom; ++Y) {
+    for (std::int32_t X = Part.Left; X < Part.Right; ++X) {
+      const std::size_t I = static_cast<std::size_t>(Y) * W + static_cast<std::size_t>(X);
+      Result.push_back(APicture.Indexed != nullptr ? Table[APicture.Indexed->Pixels[I]]
+                                                   : APicture.Rgb32[I]);
+    }
+  }
+  return Result;
+}
+
+std::optional<TCopyRects> ClipCopy(const TRect& ADest, const TRect& ASource, std::int32_t AWidth,
+                                   std::int32_t AHeight) {
+  if (ADest.IsEmpty() || ASource.IsEmpty()) {
+    return std::nullopt;
+  }
+  const TRect C{std::max(ASource.Left, 0), std::max(ASource.Top, 0),
+                std::min(ASource.Right, AWidth), std::min(ASource.Bottom, AHeight)};
+  if (C.IsEmpty()) {
+    return std::nullopt;
+  }
+  const std::int32_t Dw = ADest.Width(), Dh = ADest.Height();
+  const std::int32_t Sw = ASource.Width(), Sh = ASource.Height();
+  const TRect D{ADest.Left + ScaleBy(C.Left - ASource.Left, Dw, Sw),
+                ADest.Top + ScaleBy(C.Top - ASource.Top, Dh, Sh),
+                ADest.Left + ScaleBy(C.Right - ASource.Left, Dw, Sw),
+                ADest.Top + ScaleBy(C.Bottom - ASource.Top, Dh, Sh)};
+  if (D.IsEmpty()) {
+    return std::nullopt;
+  }
+  return TCopyRects{D, C};
+}
+
+TX11Pictures::~TX11Pictures() {
+  for (auto& [Key, E] : FEntries) {
+    XFreePixmap(FDisplay.Dpy(), E.Image);
+  }
+  if (FGc != nullptr) {
+    XFreeGC(FDisplay.Dpy(), FGc);
+  }
+}
+
+void TX11Pictures::Put(Drawable ATarget, GC AGc, const std::vector<std::uint32_t>& ARgb, int AWidth,
+                       int AHeight, int AX, int AY) {
+  FScratch.resize(ARgb.size());
+  for (std::size_t I = 0; I < ARgb.size(); ++I) {
+    FScratch[I] = static_cast<std::uint32_t>(FDisplay.PixelOf(ARgb[I]));
+  }
+  XImage Image{};
+  Image.width = AWidth;
+  Image.height = AHeight;
+  Image.format = ZPixmap;
+  Image.data = reinterpret_cast<char*>(FScratch.data());
+  Image.byte_order = LSBFirst;
+  Image.bitmap_unit = 32;
+  Image.bitmap_bit_order = LSBFirst;
+  Image.bitmap_pad = 32;
+  Image.depth = FDisplay.Depth();
+  Image.bytes_per_line = AWidth * 4;
+  Image.bits_per_pixel = 32;
+  Image.red_mask = FDisplay.VisualOf()->red_mask;
+  Image.green_mask = FDisplay.VisualOf()->green_mask;
+  Image.blue_mask = FDisplay.VisualOf()->blue_mask;
+  XInitImage(&Image);
+  XPutImage(FDisplay.Dpy(), ATarget, AGc, &Image, 0, 0, AX, AY, static_cast<unsigned>(AWidth),
+            static_cast<unsigned>(AHeight));
+}
+
+Pixmap TX11Pictures::Get(const TPictureRef& APicture, const TRect& APart) {
+  if (!Consistent(APicture) || !InsidePicture(APicture, APart)) {
+    return XNone;
+  }
+  const std::uint64_t Hash = PictureHash(APicture, APart);
+  Entry& E = FEntries[Hash];
+  E.LastUse = ++FClock;
+  if (E.Image == XNone) {
+    const int S = FDisplay.Scale();
+    const int W = APart.Width(), H = APart.Height();
+    const std::vector<std::uint32_t> Rgb = PictureRgb(APicture, APart);
+    std::vector<std::uint32_t> Scaled;
+    if (S > 1) {
+      // Nearest neighbour, so her picture stays aligned with her equally scaled outline.
+      Scaled.resize(Rgb.size() * static_cast<std::size_t>(S * S));
+      for (int Y = 0; Y < H * S; ++Y) {
+        for (int X = 0; X < W * S; ++X) {
+          Scaled[static_cast<std::size_t>(Y) * static_cast<std::size_t>(W * S) +
+                 static_cast<std::size_t>(X)] =
+              Rgb[static_cast<std::size_t>(Y / S) * static_cast<std::size_t>(W) +
+                  static_cast<std::size_t>(X / S)];
+        }
+      }
+    }
+    E.Image = XCreatePixmap(FDisplay.Dpy(), FDisplay.Root(), static_cast<unsigned>(W * S),
+                            static_cast<unsigned>(H * S), static_cast<unsigned>(FDisplay.Depth()));
+    if (FGc == nullptr) {
+      FGc = XCreateGC(FDisplay.Dpy(), E.Image, 0, nullptr);
+    }
+    Put(E.Image, FGc, S > 1 ? Scaled : Rgb, W * S, H * S, 0, 0);
+    ++FUploads;
+  }
+  const Pixmap Result = E.Image;
+  if (FEntries.size() > MaxCachedPictures) {
+    EvictOldest();
+  }
+  return Result;
+}
+
+void TX11Pictures::EvictOldest() {
+  const auto Oldest = std::min_element(FEntries.begin(), FEntries.end(), [](auto& A, auto& B) {
+    return A.second.LastUse < B.second.LastUse;
+  });
+  XFreePixmap(FDisplay.Dpy(), Oldest->second.Image);
+  FEntries.erase(Oldest);
+}
+
+} // namespace nyarumi::x11

@@ -1,0 +1,68 @@
+#pragma once
+// Pictures uploaded once as server-side pixmaps, scaled to device pixels by nearest neighbour,
+// and found again by their content: the window layer draws her frames into a back buffer whose
+// pixels change every tick, but they are always one of her 44 frames, so a shown frame costs one
+// copy request instead of an image upload.
+#include "shell/platform/Platform.h"
+#include "shell/platform/x11_display.h"
+
+#include <X11/Xlib.h>
+
+#include <cstdint>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+namespace nyarumi::x11 {
+
+// A fingerprint of a part of a picture (all of it by default): its size, pixels and palette.
+// Equal parts of any pictures get the same one, a changed part another.
+std::uint64_t PictureHash(const TPictureRef& APicture, std::optional<TRect> APart = std::nullopt);
+
+// The picture's pixels as 0x00RRGGBB; indices past the palette read as black. Empty when the
+// picture's data is inconsistent.
+std::vector<std::uint32_t> PictureRgb(const TPictureRef& APicture,
+                                      std::optional<TRect> APart = std::nullopt);
+
+// The part of a copy that falls inside the picture: the source clipped to the picture and the
+// matching part of the destination (scaled when the sizes differ). Nothing when no pixel of the
+// source lies inside the picture or either rectangle is empty.
+struct TCopyRects {
+  TRect Dest;
+  TRect Source;
+};
+std::optional<TCopyRects> ClipCopy(const TRect& ADest, const TRect& ASource, std::int32_t AWidth,
+                                   std::int32_t AHeight);
+
+class TX11Pictures {
+public:
+  explicit TX11Pictures(const TX11Display& ADisplay) : FDisplay(ADisplay) {}
+  ~TX11Pictures();
+  TX11Pictures(const TX11Pictures&) = delete;
+  TX11Pictures& operator=(const TX11Pictures&) = delete;
+
+  // A part of the picture (within it) as a pixmap of its own, scaled by the display's scale;
+  // XNone for an inconsistent picture. Only the part is read: her frames come from one strip.
+  Pixmap Get(const TPictureRef& APicture, const TRect& APart);
+  std::size_t Uploads() const { return FUploads; }
+
+  // Writes AWidth x AHeight pixels of 0x00RRGGBB to a drawable.
+  void Put(Drawable ATarget, GC AGc, const std::vector<std::uint32_t>& ARgb, int AWidth,
+           int AHeight, int AX, int AY);
+
+private:
+  struct Entry {
+    Pixmap Image = XNone;
+    std::uint64_t LastUse = 0;
+  };
+  void EvictOldest();
+
+  const TX11Display& FDisplay;
+  std::unordered_map<std::uint64_t, Entry> FEntries; // by PictureHash
+  std::vector<std::uint32_t> FScratch; // pixels in the visual's format, reused between uploads
+  GC FGc = nullptr;
+  std::uint64_t FClock = 0;
+  std::size_t FUploads = 0;
+};
+
+} // namespace nyarumi::x11

@@ -1,0 +1,539 @@
+#include "shell/platform/x11_platform.h"
+
+#include "shell/platform/x11_button.h"
+#include "shell/platform/x11_clipboard.h"
+#include "shell/platform/x11_errorbox.h"
+#include "shell/platform/x11_ewmh.h"
+#include "shell/platform/x11_menu.h"
+#include "shell/platform/x11_style.h"
+#include "shell/platform/xdg_desktop.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib-xcb.h>
+#include <X11/cursorfont.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <poll.h>
+#include <utility>
+
+namespace nyarumi::x11 {
+
+TX11Platform::TX11Platform(std::string ASettingsPath)
+    : FSettingsPath(std::move(ASettingsPath)), FDisplay(std::make_unique<TX11Display>()) {
+  FEwmh = std::make_unique<TEwmh>(XGetXCBConnection(FDisplay->Dpy()),
+                                  static_cast<xcb_window_t>(FDisplay->Root()));
+  FPictures = std::make_unique<TX11Pictures>(*FDisplay);
+  FFonts = std::make_unique<TX11Fonts>(*FDisplay);
+  FContext = std::make_unique<TX11Context>(
+      TX11Context{*FDisplay, *FPictures, *FFonts, *FEwmh,
+                  [this](const std::function<void()>& Call) { Dispatch(Call); }});
+  FClipboard = std::make_unique<TX11Clipboard>(*FDisplay);
+  XSelectInput(FDisplay->Dpy(), FDisplay->Root(), PropertyChangeMask);
+}
+
+TX11Platform::~TX11Platform() {
+  FDeadButtons.clear();
+  FButtons.clear();
+  FDeadWindows.clear();
+  FWindows.clear();
+  FClipboard.reset();
+  if (FArrow != XNone) {
+    XFreeCursor(FDisplay->Dpy(), FArrow);
+  }
+  if (FHand != XNone) {
+    XFreeCursor(FDisplay->Dpy(), FHand);
+  }
+  FFonts.reset();
+  FPictures.reset();
+}
+
+// --- Event loop
+
+void TX11Platform::Dispatch(const std::function<void()>& ACallback) {
+  try {
+    ACallback();
+  } catch (...) {
+    // Must not unwind through the event loop: the loop ends and Run() raises it again.
+    if (!FPending) {
+      FPending = std::current_exception();
+    }
+  }
+}
+
+void TX11Platform::RethrowPending() {
+  if (FPending) {
+    std::rethrow_exception(std::exchange(FPending, nullptr));
+  }
+}
+
+void TX11Platform::DispatchEvent(XEvent& AEvent) {
+  const Window Target = AEvent.xany.window;
+  if (Target == FDisplay->Root()) {
+    if (AEvent.type == PropertyNotify &&
+        AEvent.xproperty.atom == FDisplay->Atoms().NetActiveWindow) {
+      FActiveStale = true;
+    }
+    return;
+  }
+  if (FMenu != nullptr && Target == FMenu->Id()) {
+    FMenu->Handle(AEvent);
+    return;
+  }
+  if (const auto It = FByNative.find(Target); It != FByNative.end()) {
+    It->second->Handle(AEvent);
+    return;
+  }
+  if (const auto It = FButtonsByNative.find(Target); It != FButtonsByNative.end()) {
+    It->second->Handle(AEvent);
+    return;
+  }
+  // Selection requests name the owner in another field than the usual one.
+  if (AEvent.type == SelectionRequest || AEvent.type == SelectionClear ||
+      Target == FClipboard->Id()) {
+    FClipboard->Handle(AEvent);
+  }
+}
+
+void TX11Platform::PaintMarked() {
+  for (auto& [Id, W] : FWindows) {
+    if (W->Dirty()) {
+      W->Paint();
+    }
+  }
+}
+
+void TX11Platform::CollectGarbage() {
+  std::erase_if(FDeadButtons, [](const auto& B) { return !B->InCallback(); });
+  // A window goes only after its buttons: they are its children and point back at it.
+  std::erase_if(FDeadWindows, [this](const auto& W) {
+    return !W->InCallback() && std::none_of(FDeadButtons.begin(), FDeadButtons.end(),
+                                            [&](const auto& B) { return &B->Parent() == W.get(); });
+  });
+}
+
+void TX11Platform::Iterate(int ATimeoutMs) {
+  Display* Dpy = FDisplay->Dpy();
+  while (XPending(Dpy) > 0 && !FPending) {
+    XEvent Event;
+    XNextEvent(Dpy, &Event);
+    DispatchEvent(Event);
+  }
+  if (!FPending) {
+    FTimers.RunDue(TX11Timers::Clock::now(), [this](const std::function<void()>& Call) {
+      if (!FPending) {
+        Dispatch(Call);
+      }
+    });
+  }
+  PaintMarked();
+  CollectGarbage();
+  XFlush(Dpy);
+  if (ATimeoutMs == 0 || FPending || FQuit || XPending(Dpy) > 0) {
+    return;
+  }
+  // Sleep until the server sends something or the next timer is due.
+  const auto Next = FTimers.MillisecondsToNext(TX11Timers::Clock::now());
+  int Timeout = ATimeoutMs;
+  if (Next && (Timeout < 0 || *Next < Timeout)) {
+    Timeout = *Next;
+  }
+  pollfd Fd{ConnectionNumber(Dpy), POLLIN, 0};
+  while (poll(&Fd, 1, Timeout) < 0 && errno == EINTR) {
+  }
+}
+
+void TX11Platform::RunUntil(const std::function<bool()>& ADone) {
+  while (!ADone() && !FQuit && !FPending) {
+    Iterate(-1);
+  }
+}
+
+void TX11Platform::Run() {
+  while (!FQuit && !FPending) {
+    Iterate(-1);
+  }
+  FQuit = false;
+  RethrowPending();
+}
+
+void TX11Platform::Quit() {
+  FQuit = true;
+}
+
+void TX11Platform::ProcessMessages() {
+  Iterate(0);
+  RethrowPending();
+}
+
+// --- Windows
+
+WindowId TX11Platform::AddWindow(const TWindowParams& AParams, WindowEvents& AEvents,
+                                 bool AClosable) {
+  auto W = std::make_unique<TX11Window>(*FContext, AParams, AEvents, AClosable);
+  const WindowId Id{FNextHandle++};
+  FByNative[W->Id()] = W.get();
+  FWindows.emplace(Id, std::move(W));
+  return Id;
+}
+
+WindowId TX11Platform::CreateNativeWindow(const TWindowParams& AParams, WindowEvents& AEvents) {
+  return AddWindow(AParams, AEvents, false);
+}
+
+WindowId TX11Platform::CreateDialogWindow(const TWindowParams& AParams, WindowEvents& AEvents) {
+  return AddWindow(AParams, AEvents, true);
+}
+
+TX11Window* TX11Platform::Find(WindowId AWindow) const {
+  const auto It = FWindows.find(AWindow);
+  return It == FWindows.end() ? nullptr : It->second.get();
+}
+
+unsigned long TX11Platform::NativeWindowId(WindowId AWindow) const {
+  const TX11Window* W = Find(AWindow);
+  return W != nullptr ? W->Id() : 0;
+}
+
+unsigned long TX11Platform::NativeButtonId(ButtonId AButton) const {
+  const TX11Button* B = FindButton(AButton);
+  return B != nullptr ? B->Id() : 0;
+}
+
+void TX11Platform::DestroyNativeWindow(WindowId AWindow) {
+  const auto It = FWindows.find(AWindow);
+  if (It == FWindows.end()) {
+    return;
+  }
+  std::unique_ptr<TX11Window> W = std::move(It->second);
+  FWindows.erase(It);
+  for (auto B = FButtons.begin(); B != FButtons.end();) {
+    if (&B->second->Parent() == W.get()) {
+      FButtonsByNative.erase(B->second->Id());
+      B->second->Detach();
+      FDeadButtons.push_back(std::move(B->second));
+      B = FButtons.erase(B);
+    } else {
+      ++B;
+    }
+  }
+  FByNative.erase(W->Id());
+  W->Detach();
+  W->SetVisible(false);
+  FDeadWindows.push_back(std::move(W));
+  CollectGarbage();
+}
+
+void TX11Platform::SetWindowCaption(WindowId AWindow, std::string_view ACaption) {
+  if (TX11Window* W = Find(AWindow)) {
+    W->SetCaption(ACaption);
+  }
+}
+
+void TX11Platform::SetWindowGeometry(WindowId AWindow, TPoint AOuterTopLeft,
+                                     std::int32_t AClientWidth, std::int32_t AClientHeight) {
+  if (TX11Window* W = Find(AWindow)) {
+    W->SetGeometry(AOuterTopLeft, AClientWidth, AClientHeight);
+  }
+}
+
+TRect TX11Platform::FrameExtents(WindowId AWindow) {
+  const TX11Window* W = Find(AWindow);
+  return W != nullptr ? W->FrameExtents() : TRect{};
+}
+
+void TX11Platform::SetWindowVisible(WindowId AWindow, bool AVisible) {
+  if (TX11Window* W = Find(AWindow)) {
+    W->SetVisible(AVisible);
+    XFlush(FDisplay->Dpy());
+  }
+}
+
+void TX11Platform::SetStayOnTop(WindowId AWindow, bool AStayOnTop) {
+  if (TX11Window* W = Find(AWindow)) {
+    W->SetStayOnTop(AStayOnTop);
+  }
+}
+
+void TX11Platform::SetSkipTaskbar(WindowId AWindow, bool ASkip) {
+  if (TX11Window* W = Find(AWindow)) {
+    W->SetSkipTaskbar(ASkip);
+  }
+}
+
+void TX11Platform::SetWindowCursor(WindowId AWindow, TCursorShape AShape) {
+  TX11Window* W = Find(AWindow);
+  if (W == nullptr) {
+    return;
+  }
+  Cursor& C = AShape == TCursorShape::HandPoint ? FHand : FArrow;
+  if (C == XNone) {
+    C = XCreateFontCursor(FDisplay->Dpy(),
+                          AShape == TCursorShape::HandPoint ? XC_hand2 : XC_left_ptr);
+  }
+  W->SetCursor(C);
+}
+
+void TX11Platform::InvalidateWindow(WindowId AWindow, std::optional<TRect> AArea) {
+  if (TX11Window* W = Find(AWindow)) {
+    W->Invalidate(AArea);
+  }
+}
+
+void TX11Platform::UpdateWindow(WindowId AWindow) {
+  if (TX11Window* W = Find(AWindow)) {
+    W->Paint();
+  }
+  RethrowPending();
+}
+
+bool TX11Platform::WindowRegionContains(WindowId AWindow, TPoint APos) {
+  const TX11Window* W = Find(AWindow);
+  return W != nullptr && W->RegionContains(APos);
+}
+
+// --- Buttons
+
+TX11Button* TX11Platform::FindButton(ButtonId AButton) const {
+  const auto It = FButtons.find(AButton);
+  return It == FButtons.end() ? nullptr : It->second.get();
+}
+
+ButtonId TX11Platform::CreateButton(WindowId AParent, const TButtonParams& AParams,
+                                    std::function<void()> AOnClick) {
+  TX11Window* W = Find(AParent);
+  if (W == nullptr) {
+    return ButtonId::None;
+  }
+  auto B = std::make_unique<TX11Button>(*FContext, *W, AParams, std::move(AOnClick));
+  const ButtonId Id{FNextHandle++};
+  FButtonsByNative[B->Id()] = B.get();
+  FButtons.emplace(Id, std::move(B));
+  return Id;
+}
+
+void TX11Platform::DestroyButton(ButtonId AButton) {
+  const auto It = FButtons.find(AButton);
+  if (It == FButtons.end()) {
+    return;
+  }
+  FButtonsByNative.erase(It->second->Id());
+  It->second->Detach();
+  It->second->SetVisible(false);
+  FDeadButtons.push_back(std::move(It->second));
+  FButtons.erase(It);
+  CollectGarbage();
+}
+
+void TX11Platform::SetButtonBounds(ButtonId AButton, const TRect& ABounds) {
+  if (TX11Button* B = FindButton(AButton)) {
+    B->SetBounds(ABounds);
+  }
+}
+
+void TX11Platform::SetButtonCaption(ButtonId AButton, std::string_view ACaption) {
+  if (TX11Button* B = FindButton(AButton)) {
+    B->SetCaption(ACaption);
+  }
+}
+
+void TX11Platform::SetButtonVisible(ButtonId AButton, bool AVisible) {
+  if (TX11Button* B = FindButton(AButton)) {
+    B->SetVisible(AVisible);
+  }
+}
+
+void TX11Platform::SetButtonEnabled(ButtonId AButton, bool AEnabled) {
+  if (TX11Button* B = FindButton(AButton)) {
+    B->SetEnabled(AEnabled);
+  }
+}
+
+// --- Regions: kept in the shared table; only the window's outline is native.
+
+RegionId TX11Platform::CreateRectRgn(std::int32_t ALeft, std::int32_t ATop, std::int32_t ARight,
+                                     std::int32_t ABottom) {
+  return FRegions.CreateRectRgn(ALeft, ATop, ARight, ABottom);
+}
+
+TRegionKind TX11Platform::CombineRgn(RegionId ADest, RegionId ASource1, RegionId ASource2,
+                                     TCombineMode AMode) {
+  return FRegions.CombineRgn(ADest, ASource1, ASource2, AMode);
+}
+
+RegionId TX11Platform::ExtCreateRegion(std::span<const std::uint8_t> ARecord) {
+  return FRegions.ExtCreateRegion(ARecord);
+}
+
+TRegionKind TX11Platform::GetRgnBox(RegionId ARegion, TRect& ABox) {
+  return FRegions.GetRgnBox(ARegion, ABox);
+}
+
+TRegionKind TX11Platform::OffsetRgn(RegionId ARegion, std::int32_t ADx, std::int32_t ADy) {
+  return FRegions.OffsetRgn(ARegion, ADx, ADy);
+}
+
+int TX11Platform::SetWindowRgn(WindowId AWindow, RegionId ARegion, bool /*ARedraw*/) {
+  TX11Window* W = Find(AWindow);
+  if (W == nullptr) {
+    return 0;
+  }
+  if (ARegion == RegionId::None) {
+    W->SetRegion(std::nullopt);
+  } else {
+    auto Region = FRegions.Take(ARegion);
+    if (!Region) {
+      return 0; // unknown handle: the caller keeps nothing to lose
+    }
+    W->SetRegion(std::move(Region)); // the previous outline is freed here
+  }
+  // No repaint of our own, redraw or not: the window's surface still holds its picture, and the
+  // server exposes whatever a larger outline uncovers. Her outline changes on every step.
+  return 1;
+}
+
+bool TX11Platform::DeleteObject(RegionId ARegion) {
+  return FRegions.DeleteObject(ARegion);
+}
+
+// --- Timers
+
+TimerId TX11Platform::CreateTimer(std::uint32_t AIntervalMs, std::function<void()> ACallback) {
+  return FTimers.Add(AIntervalMs, std::move(ACallback), TX11Timers::Clock::now());
+}
+
+void TX11Platform::KillTimer(TimerId ATimer) {
+  FTimers.Remove(ATimer);
+}
+
+// --- Desktop queries
+
+std::optional<TPoint> TX11Platform::GetCursorPos() {
+  Window Root = XNone, Child = XNone;
+  int X = 0, Y = 0, WinX = 0, WinY = 0;
+  unsigned Mask = 0;
+  if (!XQueryPointer(FDisplay->Dpy(), FDisplay->Root(), &Root, &Child, &X, &Y, &WinX, &WinY,
+                     &Mask)) {
+    return std::nullopt; // on another screen
+  }
+  const int S = FDisplay->Scale();
+  return TPoint{X / S, Y / S};
+}
+
+bool TX11Platform::ProgramHasFocus() {
+  return FMenu != nullptr || std::any_of(FWindows.begin(), FWindows.end(),
+                                         [](const auto& W) { return W.second->HasFocus(); });
+}
+
+void TX11Platform::ReadActiveWindow() {
+  FActiveStale = false;
+  FActive = XNone;
+  Atom Type = XNone;
+  int Format = 0;
+  unsigned long Count = 0, After = 0;
+  unsigned char* Data = nullptr;
+  if (XGetWindowProperty(FDisplay->Dpy(), FDisplay->Root(), FDisplay->Atoms().NetActiveWindow, 0, 1,
+                         False, XA_WINDOW, &Type, &Format, &Count, &After, &Data) == Success &&
+      Data != nullptr) {
+    if (Format == 32 && Count == 1) {
+      FActive = static_cast<Window>(*reinterpret_cast<const unsigned long*>(Data));
+    }
+    XFree(Data);
+  }
+}
+
+std::optional<TRect> TX11Platform::ForegroundWindowRect() {
+  if (FActiveStale) {
+    ReadActiveWindow();
+  }
+  if (FActive == XNone || FByNative.contains(FActive)) {
+    return std::nullopt; // no active window, or one of ours: nothing to ask the server
+  }
+  FOurs.clear();
+  for (const auto& [Id, W] : FWindows) {
+    FOurs.push_back(static_cast<std::uint32_t>(W->Id()));
+  }
+  XFlush(FDisplay->Dpy());
+  const auto Device = FEwmh->ActiveWindowFrame(FOurs);
+  if (!Device) {
+    return std::nullopt;
+  }
+  return DeviceToLogical(*Device, FDisplay->Scale());
+}
+
+TRect TX11Platform::VirtualScreenRect() {
+  const int S = FDisplay->Scale();
+  const int W = DisplayWidth(FDisplay->Dpy(), FDisplay->ScreenNumber());
+  const int H = DisplayHeight(FDisplay->Dpy(), FDisplay->ScreenNumber());
+  return {0, 0, W / S, H / S};
+}
+
+TPoint TX11Platform::TextExtent(std::string_view AText, const TFontDesc& AFont,
+                                std::optional<std::int32_t> AWrapWidth) {
+  const int S = FDisplay->Scale();
+  const TPoint Device =
+      FFonts->Extent(AText, AFont, AWrapWidth ? std::optional<int>(*AWrapWidth * S) : std::nullopt);
+  return {(Device.X + S - 1) / S, (Device.Y + S - 1) / S};
+}
+
+TRgb TX11Platform::SystemColor(int AIndex) {
+  return ClassicColor(AIndex);
+}
+
+// --- Modal user interface
+
+int TX11Platform::PopupMenu(TPoint AScreenPos, std::span<const TMenuEntry> AEntries) {
+  if (AEntries.empty() || FMenu != nullptr) {
+    return -1;
+  }
+  TX11Menu Menu(*FContext, AScreenPos, AEntries);
+  FMenu = &Menu;
+  if (Menu.Open()) {
+    RunUntil([&] { return Menu.Done(); });
+  }
+  FMenu = nullptr;
+  RethrowPending();
+  return Menu.Done() ? Menu.Result() : -1;
+}
+
+void TX11Platform::ShowErrorBox(std::string_view AText, std::string_view ACaption) {
+  {
+    TX11ErrorBox Box(*this, AText, ACaption);
+    Box.Run();
+  }
+  RethrowPending();
+}
+
+// --- Clipboard
+
+void TX11Platform::SetClipboardText(std::string_view AText) {
+  FClipboard->Set(AText);
+  XFlush(FDisplay->Dpy());
+}
+
+// --- The desktop around the program
+
+bool TX11Platform::OpenUrl(std::string_view AUrl) {
+  if (AUrl.empty()) {
+    return false;
+  }
+  return xdg::SpawnDetached({"xdg-open", std::string(AUrl)});
+}
+
+std::optional<std::string> TX11Platform::ReadSetting(std::string_view AKey,
+                                                     std::string_view AName) {
+  // Read afresh each time: the file is small and read only when a link label is created.
+  return xdg::TIniSettings::Load(FSettingsPath).Value(AKey, AName);
+}
+
+std::optional<std::string> TX11Platform::DefaultHandlerCommand(THandlerKind AKind) {
+  return xdg::DefaultHandlerExec(AKind == THandlerKind::WebPage ? "text/html"
+                                                                : "x-scheme-handler/mailto");
+}
+
+bool TX11Platform::StartHandler(THandlerKind, std::string_view ACommand,
+                                std::string_view AAddress) {
+  return xdg::StartHandler(ACommand, AAddress);
+}
+
+} // namespace nyarumi::x11

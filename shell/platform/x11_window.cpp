@@ -1,0 +1,559 @@
+#include "shell/platform/x11_window.h"
+
+#include "shell/platform/x11_button.h"
+#include "shell/platform/x11_input.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <unistd.h>
+
+namespace nyarumi::x11 {
+namespace {
+
+// The Motif hints: which frame parts and which frame actions the window manager offers.
+constexpr long MwmHintsFunctions = 1L << 0;
+constexpr long MwmHintsDecorations = 1L << 1;
+constexpr long MwmFuncMove = 1L << 2;
+constexpr long MwmFuncClose = 1L << 5;
+constexpr long MwmDecorBorder = 1L << 1;
+constexpr long MwmDecorTitle = 1L << 3;
+constexpr long MwmDecorMenu = 1L << 4;
+
+constexpr long EventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                           LeaveWindowMask | KeyPressMask | StructureNotifyMask | FocusChangeMask |
+                           PropertyChangeMask;
+
+} // namespace
+
+TX11Window::TX11Window(TX11Context& AContext, const TWindowParams& AParams, WindowEvents& AEvents,
+                       bool AClosable)
+    : FContext(AContext), FDpy(AContext.Display.Dpy()), FEvents(&AEvents),
+      FSurface(AContext.Display), FBorder(AParams.Border), FClosable(AClosable),
+      FStayOnTop(AParams.StayOnTop), FSkipTaskbar(AParams.SkipTaskbar),
+      FExpected(AParams.OuterTopLeft), FWidth(std::max(AParams.ClientWidth, 1)),
+      FHeight(std::max(AParams.ClientHeight, 1)), FBackground(AParams.Background) {
+  const TX11Display& D = AContext.Display;
+  const int S = D.Scale();
+  XSetWindowAttributes Attributes{};
+  Attributes.background_pixel = D.Pixel(FBackground);
+  Attributes.event_mask = EventMask;
+  Attributes.bit_gravity = NorthWestGravity;
+  FWindow = XCreateWindow(FDpy, D.Root(), FExpected.X * S, FExpected.Y * S,
+                          static_cast<unsigned>(FWidth * S), static_cast<unsigned>(FHeight * S), 0,
+                          CopyFromParent, InputOutput, CopyFromParent,
+                          CWBackPixel | CWEventMask | CWBitGravity, &Attributes);
+
+  XClassHint Class{const_cast<char*>("nyarumi"), const_cast<char*>("Nyarumi")};
+  XWMHints Wm{};
+  Wm.flags = InputHint | StateHint;
+  Wm.input = True;
+  Wm.initial_state = NormalState;
+  XSetWMProperties(FDpy, FWindow, nullptr, nullptr, nullptr, 0, nullptr, &Wm, &Class);
+  const long Pid = static_cast<long>(getpid());
+  const TAtoms& A = D.Atoms();
+  XChangeProperty(FDpy, FWindow, A.NetWmPid, XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&Pid), 1);
+  Atom Protocols[] = {A.WmDeleteWindow};
+  XSetWMProtocols(FDpy, FWindow, Protocols, 1);
+  const Atom Type = AClosable ? A.NetWmWindowTypeDialog : A.NetWmWindowTypeUtility;
+  XChangeProperty(FDpy, FWindow, A.NetWmWindowType, XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&Type), 1);
+
+  // A caption and a border, no title-bar buttons: the frame offers moving only, neither
+  // closing, minimising nor resizing (the error box may also be closed). A borderless window
+  // has no frame. Some window managers keep their buttons whatever the hints say; a minimised
+  // window is then handled when it unmaps.
+  long Motif[5] = {MwmHintsFunctions | MwmHintsDecorations, MwmFuncMove, 0, 0, 0};
+  if (FBorder != TWindowBorder::None) {
+    Motif[1] = MwmFuncMove | (AClosable ? MwmFuncClose : 0);
+    Motif[2] = MwmDecorBorder | MwmDecorTitle | (AClosable ? MwmDecorMenu : 0);
+  }
+  XChangeProperty(FDpy, FWindow, A.MotifWmHints, A.MotifWmHints, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(Motif), 5);
+  SetCaption(AParams.Caption);
+  WriteHints();
+  WriteStates();
+
+  // Ask the window manager for the frame's size now, so a hidden window can be placed by it.
+  XEvent Request{};
+  Request.xclient.type = ClientMessage;
+  Request.xclient.window = FWindow;
+  Request.xclient.message_type = A.NetRequestFrameExtents;
+  Request.xclient.format = 32;
+  XSendEvent(FDpy, D.Root(), False, SubstructureNotifyMask | SubstructureRedirectMask, &Request);
+}
+
+TX11Window::~TX11Window() {
+  XDestroyWindow(FDpy, FWindow);
+}
+
+void TX11Window::WriteHints() {
+  // Neither the user nor the desktop resizes these windows, and they go where they are put.
+  const int S = FContext.Display.Scale();
+  XSizeHints* Hints = XAllocSizeHints();
+  Hints->flags = USPosition | PPosition | PSize | PMinSize | PMaxSize | PWinGravity;
+  Hints->x = FExpected.X * S;
+  Hints->y = FExpected.Y * S;
+  Hints->width = Hints->min_width = Hints->max_width = FWidth * S;
+  Hints->height = Hints->min_height = Hints->max_height = FHeight * S;
+  Hints->win_gravity = NorthWestGravity;
+  XSetWMNormalHints(FDpy, FWindow, Hints);
+  XFree(Hints);
+}
+
+void TX11Window::WriteStates() {
+  // Read by the window manager when it takes the window over at mapping.
+  const TAtoms& A = FContext.Display.Atoms();
+  Atom States[3];
+  int Count = 0;
+  if (FStayOnTop) {
+    States[Count++] = A.NetWmStateAbove;
+  }
+  if (FSkipTaskbar) {
+    States[Count++] = A.NetWmStateSkipTaskbar;
+    States[Count++] = A.NetWmStateSkipPager;
+  }
+  XChangeProperty(FDpy, FWindow, A.NetWmState, XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(States), Count);
+}
+
+void TX11Window::RequestStates(bool AAdd, Atom AFirst, Atom ASecond) {
+  // Once the window manager has the window, the state property is its own: writing it could
+  // undo a change it just made, so a managed window only asks.
+  XEvent Request{};
+  Request.xclient.type = ClientMessage;
+  Request.xclient.window = FWindow;
+  Request.xclient.message_type = FContext.Display.Atoms().NetWmState;
+  Request.xclient.format = 32;
+  Request.xclient.data.l[0] = AAdd ? 1 : 0; // _NET_WM_STATE_ADD or _REMOVE
+  Request.xclient.data.l[1] = static_cast<long>(AFirst);
+  Request.xclient.data.l[2] = static_cast<long>(ASecond);
+  Request.xclient.data.l[3] = 1; // from an application
+  XSendEvent(FDpy, FContext.Display.Root(), False,
+             SubstructureNotifyMask | SubstructureRedirectMask, &Request);
+}
+
+void TX11Window::RequestActivation() {
+  XEvent Request{};
+  Request.xclient.type = ClientMessage;
+  Request.xclient.window = FWindow;
+  Request.xclient.message_type = FContext.Display.Atoms().NetActiveWindow;
+  Request.xclient.format = 32;
+  Request.xclient.data.l[0] = 1; // from an application
+  Request.xclient.data.l[1] = CurrentTime;
+  XSendEvent(FDpy, FContext.Display.Root(), False,
+             SubstructureNotifyMask | SubstructureRedirectMask, &Request);
+}
+
+void TX11Window::ReassertStates() {
+  // A busy window manager may drop the states it read from the property while taking the
+  // window over: once it manages the window, ask for them again.
+  const TAtoms& A = FContext.Display.Atoms();
+  RequestStates(FSkipTaskbar, A.NetWmStateSkipTaskbar, A.NetWmStateSkipPager);
+  RequestStates(FStayOnTop, A.NetWmStateAbove, XNone);
+}
+
+void TX11Window::SetCaption(std::string_view ACaption) {
+  const std::string Caption(ACaption);
+  XStoreName(FDpy, FWindow, Caption.c_str());
+  XChangeProperty(FDpy, FWindow, FContext.Display.Atoms().NetWmName,
+                  FContext.Display.Atoms().Utf8String, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(Caption.data()),
+                  static_cast<int>(Caption.size()));
+}
+
+void TX11Window::MoveToExpected() {
+  const int S = FContext.Display.Scale();
+  XMoveWindow(FDpy, FWindow, FExpected.X * S, FExpected.Y * S);
+}
+
+void TX11Window::SetGeometry(TPoint AOuterTopLeft, std::int32_t AClientWidth,
+                             std::int32_t AClientHeight) {
+  const int W = std::max(AClientWidth, 1), H = std::max(AClientHeight, 1);
+  const bool Resized = W != FWidth || H != FHeight;
+  const bool Moved = AOuterTopLeft != FExpected;
+  FExpected = AOuterTopLeft;
+  FWidth = W;
+  FHeight = H;
+  const int S = FContext.Display.Scale();
+  if (Resized) {
+    WriteHints();
+    XMoveResizeWindow(FDpy, FWindow, FExpected.X * S, FExpected.Y * S, static_cast<unsigned>(W * S),
+                      static_cast<unsigned>(H * S));
+  } else if (Moved) {
+    // The one request a step of hers costs: the window manager moves the frame with it
+    // (north-west gravity puts the frame's corner at the point).
+    MoveToExpected();
+  }
+}
+
+TRect TX11Window::FrameExtents() const {
+  const int S = FContext.Display.Scale();
+  // Round outwards, so a converted frame never shrinks.
+  const auto Up = [S](long V) { return static_cast<std::int32_t>((V + S - 1) / S); };
+  return {Up(FExtents[0]), Up(FExtents[2]), Up(FExtents[1]), Up(FExtents[3])};
+}
+
+void TX11Window::SetVisible(bool AVisible) {
+  if (AVisible == FWanted) {
+    return;
+  }
+  FWanted = AVisible;
+  if (AVisible) {
+    WriteHints();
+    WriteStates();
+    MoveToExpected();
+    XMapRaised(FDpy, FWindow);
+    Invalidate(std::nullopt);
+  } else {
+    XWithdrawWindow(FDpy, FWindow, FContext.Display.ScreenNumber());
+    FMapped = false;
+    FFocused = false;
+  }
+}
+
+void TX11Window::SetStayOnTop(bool AStayOnTop) {
+  FStayOnTop = AStayOnTop;
+  if (FWanted) {
+    RequestStates(AStayOnTop, FContext.Display.Atoms().NetWmStateAbove, XNone);
+  } else {
+    WriteStates();
+  }
+}
+
+void TX11Window::SetSkipTaskbar(bool ASkip) {
+  FSkipTaskbar = ASkip;
+  if (FWanted) {
+    const TAtoms& A = FContext.Display.Atoms();
+    RequestStates(ASkip, A.NetWmStateSkipTaskbar, A.NetWmStateSkipPager);
+  } else {
+    WriteStates();
+  }
+}
+
+void TX11Window::SetCursor(Cursor ACursor) {
+  XDefineCursor(FDpy, FWindow, ACursor);
+}
+
+void TX11Window::Invalidate(std::optional<TRect> AArea) {
+  TRect Area = AArea.value_or(TRect{0, 0, FWidth, FHeight});
+  Area = {std::max(Area.Left, 0), std::max(Area.Top, 0), std::min(Area.Right, FWidth),
+          std::min(Area.Bottom, FHeight)};
+  if (Area.IsEmpty()) {
+    return;
+  }
+  if (!FDirty) {
+    FDirty = Area;
+  } else {
+    FDirty = TRect{std::min(FDirty->Left, Area.Left), std::min(FDirty->Top, Area.Top),
+                   std::max(FDirty->Right, Area.Right), std::max(FDirty->Bottom, Area.Bottom)};
+  }
+}
+
+void TX11Window::Paint() {
+  // A shown window paints even before the window manager has mapped it: the surface keeps the
+  // picture, and the exposure after mapping copies it again.
+  if (!FDirty || !FWanted) {
+    return;
+  }
+  const TRect Dirty = *FDirty;
+  FDirty.reset();
+  const TX11Display& D = FContext.Display;
+  const int S = D.Scale();
+  FSurface.Resize(FWidth * S, FHeight * S);
+  TX11Canvas Canvas(D, FSurface, FContext.Pictures, FContext.Fonts);
+  Canvas.FillRect(Dirty, FBackground);
+  Notify([&](WindowEvents& E) { E.Paint(Canvas, Dirty); });
+  XCopyArea(FDpy, FSurface.Target(), FWindow, FSurface.Gc(), Dirty.Left * S, Dirty.Top * S,
+            static_cast<unsigned>(Dirty.Width() * S), static_cast<unsigned>(Dirty.Height() * S),
+            Dirty.Left * S, Dirty.Top * S);
+}
+
+void TX11Window::SetRegion(std::optional<TRegion> ARegion) {
+  FRegion = std::move(ARegion);
+  if (!FRegion) {
+    if (FShaped) {
+      XShapeCombineMask(FDpy, FWindow, ShapeBounding, 0, 0, XNone, ShapeSet);
+      XShapeCombineMask(FDpy, FWindow, ShapeInput, 0, 0, XNone, ShapeSet);
+      FShaped = false;
+      FShape.clear();
+    }
+    return;
+  }
+  const int S = FContext.Display.Scale();
+  const std::vector<TRect>& Rects = FRegion->Rects();
+  // Her frames repeat: an outline equal to the installed one costs nothing.
+  const bool Same = FShaped && FShape.size() == Rects.size() &&
+                    std::equal(Rects.begin(), Rects.end(), FShape.begin(),
+                               [S](const TRect& R, const XRectangle& X) {
+                                 return R.Left * S == X.x && R.Top * S == X.y &&
+                                        R.Width() * S == X.width && R.Height() * S == X.height;
+                               });
+  if (Same) {
+    return;
+  }
+  FShape.resize(Rects.size()); // keeps its capacity: no allocation once the largest was seen
+  for (std::size_t I = 0; I < Rects.size(); ++I) {
+    FShape[I] =
+        XRectangle{static_cast<short>(Rects[I].Left * S), static_cast<short>(Rects[I].Top * S),
+                   static_cast<unsigned short>(Rects[I].Width() * S),
+                   static_cast<unsigned short>(Rects[I].Height() * S)};
+  }
+  // The region is y-x banded already, which lets the server skip sorting.
+  XShapeCombineRectangles(FDpy, FWindow, ShapeBounding, 0, 0, FShape.data(),
+                          static_cast<int>(FShape.size()), ShapeSet, YXBanded);
+  XShapeCombineRectangles(FDpy, FWindow, ShapeInput, 0, 0, FShape.data(),
+                          static_cast<int>(FShape.size()), ShapeSet, YXBanded);
+  FShaped = true;
+}
+
+bool TX11Window::RegionContains(TPoint APos) const {
+  return !FRegion || FRegion->Contains(APos.X, APos.Y);
+}
+
+void TX11Window::Notify(const std::function<void(WindowEvents&)>& ACall) {
+  if (FEvents == nullptr) {
+    return;
+  }
+  ++FCallbackDepth;
+  FContext.Dispatch([&] {
+    if (FEvents != nullptr) {
+      ACall(*FEvents);
+    }
+  });
+  --FCallbackDepth;
+}
+
+TPoint TX11Window::Logical(int AX, int AY) const {
+  const int S = FContext.Display.Scale();
+  const auto Down = [S](int V) { return V >= 0 ? V / S : -((-V + S - 1) / S); };
+  return {Down(AX), Down(AY)};
+}
+
+void TX11Window::OnConfigure(const XConfigureEvent& AEvent) {
+  // Real events of a reparented window are relative to its frame; the window manager's
+  // synthetic ones carry root coordinates.
+  if (!AEvent.send_event && FReparented) {
+    return;
+  }
+  const TPoint Client{AEvent.x - static_cast<int>(FExtents[0]),
+                      AEvent.y - static_cast<int>(FExtents[2])};
+  const TPoint Outer = Logical(Client.X, Client.Y);
+  if (Outer == FExpected || !FWanted) {
+    return;
+  }
+  if (FBorder == TWindowBorder::None) {
+    // Without a caption nobody but the program moves such a window: another position is the
+    // window manager's own placement or the late echo of an earlier of two quick moves.
+    MoveToExpected();
+    return;
+  }
+  FExpected = Outer;
+  Notify([&](WindowEvents& E) { E.Moved(Outer); });
+}
+
+void TX11Window::OnUnmap() {
+  FMapped = false;
+  if (!FWanted) {
+    return; // our own withdrawal
+  }
+  // Minimised by the desktop. Without a taskbar entry it could never come back, and the
+  // program would take it for visible: a window with a caption asks to close instead (which
+  // hides it), a frameless one comes straight back.
+  if (FBorder != TWindowBorder::None && FSkipTaskbar) {
+    Notify([](WindowEvents& E) { E.CloseRequest(); });
+  }
+  if (FWanted) {
+    XMapWindow(FDpy, FWindow);
+  }
+}
+
+void TX11Window::OnProperty(const XPropertyEvent& AEvent) {
+  if (AEvent.atom != FContext.Display.Atoms().NetFrameExtents) {
+    return;
+  }
+  Atom Type = XNone;
+  int Format = 0;
+  unsigned long Count = 0, After = 0;
+  unsigned char* Data = nullptr;
+  if (XGetWindowProperty(FDpy, FWindow, AEvent.atom, 0, 4, False, XA_CARDINAL, &Type, &Format,
+                         &Count, &After, &Data) == Success &&
+      Data != nullptr) {
+    if (Format == 32 && Count == 4) {
+      const auto* Values = reinterpret_cast<const long*>(Data);
+      std::copy(Values, Values + 4, FExtents);
+    }
+    XFree(Data);
+  }
+}
+
+void TX11Window::AddButton(TX11Button* AButton) {
+  FButtons.push_back(AButton);
+  std::stable_sort(FButtons.begin(), FButtons.end(), [](const TX11Button* A, const TX11Button* B) {
+    return A->TabOrder() < B->TabOrder();
+  });
+}
+
+void TX11Window::RemoveButton(TX11Button* AButton) {
+  std::erase(FButtons, AButton);
+  if (FFocusButton == AButton) {
+    FFocusButton = nullptr;
+  }
+}
+
+void TX11Window::FocusButton(TX11Button* AButton) {
+  if (FFocusButton != nullptr && FFocusButton != AButton) {
+    FFocusButton->SetFocused(false);
+  }
+  FFocusButton = AButton;
+  if (AButton != nullptr) {
+    AButton->SetFocused(true);
+  }
+}
+
+void TX11Window::FocusFirstButton() {
+  if (FFocusButton != nullptr && FFocusButton->Focusable()) {
+    return;
+  }
+  const auto It = std::find_if(FButtons.begin(), FButtons.end(),
+                               [](const TX11Button* B) { return B->Focusable(); });
+  FocusButton(It != FButtons.end() ? *It : nullptr);
+}
+
+bool TX11Window::MoveButtonFocus(bool AForward) {
+  std::vector<TX11Button*> Order;
+  std::copy_if(FButtons.begin(), FButtons.end(), std::back_inserter(Order),
+               [](const TX11Button* B) { return B->Focusable(); });
+  if (Order.empty()) {
+    return false;
+  }
+  const auto It = std::find(Order.begin(), Order.end(), FFocusButton);
+  std::size_t Index = 0;
+  if (It != Order.end()) {
+    const std::size_t Here = static_cast<std::size_t>(It - Order.begin());
+    Index = AForward ? (Here + 1) % Order.size() : (Here + Order.size() - 1) % Order.size();
+  }
+  FocusButton(Order[Index]);
+  return true;
+}
+
+void TX11Window::OnKey(XKeyEvent& AEvent) {
+  const KeySym Sym = XLookupKeysym(&AEvent, 0);
+  const bool Plain = (AEvent.state & (ControlMask | Mod1Mask)) == 0;
+  if (Plain && FFocusButton != nullptr && FFocusButton->Focusable() &&
+      (Sym == XK_space || Sym == XK_Return || Sym == XK_KP_Enter)) {
+    FFocusButton->Click();
+    return;
+  }
+  if (Plain && (Sym == XK_Tab || Sym == XK_ISO_Left_Tab) &&
+      MoveButtonFocus(Sym == XK_Tab && (AEvent.state & ShiftMask) == 0)) {
+    return;
+  }
+  if (const auto ShortCut = ShortCutOf(Sym, AEvent.state)) {
+    Notify([&](WindowEvents& E) { E.KeyDown(*ShortCut); });
+  }
+}
+
+void TX11Window::OnFocus(const XFocusChangeEvent& AEvent) {
+  // Grabs (her own menu's among them) do not move the focus away from the program.
+  if (AEvent.mode != NotifyNormal && AEvent.mode != NotifyWhileGrabbed) {
+    return;
+  }
+  if (AEvent.detail == NotifyPointer) {
+    return;
+  }
+  FFocused = AEvent.type == FocusIn;
+  if (FFocused) {
+    FocusFirstButton();
+  }
+}
+
+void TX11Window::Handle(XEvent& AEvent) {
+  switch (AEvent.type) {
+  case Expose: {
+    const TPoint From = Logical(AEvent.xexpose.x, AEvent.xexpose.y);
+    const TPoint To =
+        Logical(AEvent.xexpose.x + AEvent.xexpose.width + FContext.Display.Scale() - 1,
+                AEvent.xexpose.y + AEvent.xexpose.height + FContext.Display.Scale() - 1);
+    Invalidate(TRect{From.X, From.Y, To.X, To.Y});
+    break;
+  }
+  case MotionNotify: {
+    // Only the latest position matters; older ones still queued are dropped.
+    while (XCheckTypedWindowEvent(FDpy, FWindow, MotionNotify, &AEvent)) {
+    }
+    const TShiftState S = ShiftStateOf(AEvent.xmotion.state);
+    const TPoint P = Logical(AEvent.xmotion.x, AEvent.xmotion.y);
+    Notify([&](WindowEvents& E) { E.MouseMove(S, P); });
+    break;
+  }
+  case LeaveNotify:
+    if (AEvent.xcrossing.mode == NotifyNormal && AEvent.xcrossing.detail != NotifyInferior) {
+      Notify([](WindowEvents& E) { E.MouseLeave(); });
+    }
+    break;
+  case ButtonPress:
+  case ButtonRelease: {
+    const auto Button = MouseButtonOf(AEvent.xbutton.button);
+    if (!Button) {
+      break;
+    }
+    const bool Down = AEvent.type == ButtonPress;
+    if (Down && !FFocused && FMapped) {
+      // A click gives the window the keyboard at once, in the server's order of events: a key
+      // pressed right after it must not go to the window that had the focus before.
+      XSetInputFocus(FDpy, FWindow, RevertToParent, AEvent.xbutton.time);
+    }
+    const TShiftState S = Down ? ShiftStateOf(AEvent.xbutton.state, Button)
+                               : ShiftStateOf(AEvent.xbutton.state, std::nullopt, Button);
+    const TPoint P = Logical(AEvent.xbutton.x, AEvent.xbutton.y);
+    if (Down) {
+      Notify([&](WindowEvents& E) { E.MouseDown(*Button, S, P); });
+    } else {
+      Notify([&](WindowEvents& E) { E.MouseUp(*Button, S, P); });
+    }
+    break;
+  }
+  case KeyPress:
+    OnKey(AEvent.xkey);
+    break;
+  case ClientMessage:
+    if (AEvent.xclient.message_type == FContext.Display.Atoms().WmProtocols &&
+        static_cast<Atom>(AEvent.xclient.data.l[0]) == FContext.Display.Atoms().WmDeleteWindow) {
+      Notify([](WindowEvents& E) { E.CloseRequest(); });
+    }
+    break;
+  case ConfigureNotify:
+    OnConfigure(AEvent.xconfigure);
+    break;
+  case ReparentNotify:
+    FReparented = AEvent.xreparent.parent != FContext.Display.Root();
+    break;
+  case MapNotify:
+    FMapped = true;
+    ReassertStates();
+    if (FClosable) {
+      RequestActivation(); // a modal box takes the keyboard, so Enter and Escape reach it
+    }
+    Invalidate(std::nullopt);
+    break;
+  case UnmapNotify:
+    OnUnmap();
+    break;
+  case PropertyNotify:
+    OnProperty(AEvent.xproperty);
+    break;
+  case FocusIn:
+  case FocusOut:
+    OnFocus(AEvent.xfocus);
+    break;
+  default:
+    break;
+  }
+}
+
+} // namespace nyarumi::x11

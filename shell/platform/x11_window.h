@@ -1,0 +1,118 @@
+#pragma once
+// One top-level window of the program on X: painted through a surface by the window layer,
+// shaped by its region (bounding and input shape), kept above and off the taskbar through the
+// desktop's window states, and reporting input to the window layer.
+#include "shape/Region.h"
+#include "shell/platform/Platform.h"
+#include "shell/platform/x11_canvas.h"
+#include "shell/platform/x11_display.h"
+#include "shell/platform/x11_surface.h"
+
+#include <X11/Xlib.h>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace nyarumi::x11 {
+
+class TEwmh;
+class TX11Button;
+
+// Runs a window-layer callback; exceptions must not unwind through the event loop, so the
+// runner decides what becomes of them.
+using TDispatch = std::function<void(const std::function<void()>&)>;
+
+// What every window of the backend shares.
+struct TX11Context {
+  const TX11Display& Display;
+  TX11Pictures& Pictures;
+  TX11Fonts& Fonts;
+  const TEwmh& Ewmh;
+  TDispatch Dispatch;
+};
+
+class TX11Window {
+public:
+  // AClosable: a window the desktop may close from its frame (the error box); the program's
+  // own windows leave that to the window layer's buttons.
+  TX11Window(TX11Context& AContext, const TWindowParams& AParams, WindowEvents& AEvents,
+             bool AClosable = false);
+  ~TX11Window();
+  TX11Window(const TX11Window&) = delete;
+  TX11Window& operator=(const TX11Window&) = delete;
+
+  Window Id() const { return FWindow; }
+  // No callback reaches the window layer after this.
+  void Detach() { FEvents = nullptr; }
+  bool InCallback() const { return FCallbackDepth > 0; }
+
+  void Handle(XEvent& AEvent);
+
+  void SetCaption(std::string_view ACaption);
+  void SetGeometry(TPoint AOuterTopLeft, std::int32_t AClientWidth, std::int32_t AClientHeight);
+  TRect FrameExtents() const; // logical pixels, left/top/right/bottom
+  void SetVisible(bool AVisible);
+  bool Visible() const { return FWanted; }
+  void SetStayOnTop(bool AStayOnTop);
+  void SetSkipTaskbar(bool ASkip);
+  void SetCursor(Cursor ACursor);
+  void Invalidate(std::optional<TRect> AArea);
+  bool Dirty() const { return FDirty.has_value(); }
+  // Paints the marked area now (nothing while hidden: showing marks it all).
+  void Paint();
+
+  // Installs a region as outline and input shape; nullopt restores the full rectangle.
+  void SetRegion(std::optional<TRegion> ARegion);
+  bool RegionContains(TPoint APos) const;
+
+  bool HasFocus() const { return FFocused; }
+  void AddButton(TX11Button* AButton);
+  void RemoveButton(TX11Button* AButton);
+  void FocusButton(TX11Button* AButton);
+
+private:
+  void Notify(const std::function<void(WindowEvents&)>& ACall);
+  void WriteHints();
+  void WriteStates();
+  void ReassertStates();
+  void RequestActivation();
+  void RequestStates(bool AAdd, Atom AFirst, Atom ASecond);
+  void MoveToExpected();
+  void OnConfigure(const XConfigureEvent& AEvent);
+  void OnUnmap();
+  void OnProperty(const XPropertyEvent& AEvent);
+  void OnKey(XKeyEvent& AEvent);
+  void OnFocus(const XFocusChangeEvent& AEvent);
+  void FocusFirstButton();
+  bool MoveButtonFocus(bool AForward);
+  TPoint Logical(int AX, int AY) const;
+
+  TX11Context& FContext;
+  Display* FDpy;
+  WindowEvents* FEvents;
+  Window FWindow = XNone;
+  TX11Surface FSurface;
+  TWindowBorder FBorder;
+  bool FClosable;
+  bool FStayOnTop;
+  bool FSkipTaskbar;
+  TPoint FExpected; // outer top-left, logical
+  int FWidth = 0;   // client size, logical
+  int FHeight = 0;
+  TRgb FBackground;
+  bool FWanted = false; // shown by the window layer
+  bool FMapped = false;
+  bool FReparented = false;
+  long FExtents[4] = {0, 0, 0, 0}; // device pixels: left, right, top, bottom
+  std::optional<TRect> FDirty;     // logical
+  std::optional<TRegion> FRegion;
+  std::vector<XRectangle> FShape; // the outline as installed, device pixels
+  bool FShaped = false;
+  bool FFocused = false;
+  int FCallbackDepth = 0;
+  std::vector<TX11Button*> FButtons;
+  TX11Button* FFocusButton = nullptr;
+};
+
+} // namespace nyarumi::x11
