@@ -71,7 +71,11 @@ int ScaleFromDpi(std::optional<std::string_view> AResources,
 TX11Display::TX11Display() {
   FDisplay = XOpenDisplay(nullptr);
   if (FDisplay == nullptr) {
-    throw Exception("Cannot open the X display");
+    const char* Name = std::getenv("DISPLAY");
+    throw Exception("cannot open the X11 display " +
+                    ((Name != nullptr && *Name != '\0') ? "\"" + std::string(Name) + "\""
+                                                        : std::string("(DISPLAY is not set)")) +
+                    "; Nyarumi needs an X11 desktop");
   }
   FScreen = DefaultScreen(FDisplay);
   FRoot = RootWindow(FDisplay, FScreen);

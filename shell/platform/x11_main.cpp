@@ -6,9 +6,17 @@
 #include "shell/platform/xdg_desktop.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 int main() {
+  // Through XWayland she only starts: say why she then does nothing.
+  if (const char* Wayland = std::getenv("WAYLAND_DISPLAY");
+      Wayland != nullptr && *Wayland != '\0') {
+    std::fputs("nyarumi: on a Wayland session she runs through XWayland, where she cannot stay on "
+               "top, follow the pointer over other windows or open her menu; use an X11 session\n",
+               stderr);
+  }
   try {
     nyarumi::x11::TX11Platform platform(nyarumi::xdg::DefaultSettingsPath());
     nyarumi::PlatformScope scope(platform);
