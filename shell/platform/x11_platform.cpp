@@ -80,6 +80,16 @@ void TX11Platform::DispatchEvent(XEvent& AEvent) {
     FMenu->Handle(AEvent);
     return;
   }
+  if (AEvent.type == VisibilityNotify) {
+    // On a bare X server nothing keeps a stay-on-top window above the others: it raises itself
+    // when covered, but never over the program's own open menu.
+    const auto It = FByNative.find(Target);
+    if (It != FByNative.end() && AEvent.xvisibility.state != VisibilityUnobscured &&
+        FMenu == nullptr && It->second->StayOnTop() && !FEwmh->ManagerRunning()) {
+      XRaiseWindow(FDisplay->Dpy(), Target);
+    }
+    return;
+  }
   if (const auto It = FByNative.find(Target); It != FByNative.end()) {
     It->second->Handle(AEvent);
     return;

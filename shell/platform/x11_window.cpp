@@ -25,7 +25,7 @@ constexpr long MwmDecorMenu = 1L << 4;
 
 constexpr long EventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
                            LeaveWindowMask | KeyPressMask | StructureNotifyMask | FocusChangeMask |
-                           PropertyChangeMask;
+                           PropertyChangeMask | VisibilityChangeMask;
 
 } // namespace
 

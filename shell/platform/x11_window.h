@@ -67,6 +67,7 @@ public:
   bool RegionContains(TPoint APos) const;
 
   bool HasFocus() const { return FFocused; }
+  bool StayOnTop() const { return FStayOnTop; }
   void AddButton(TX11Button* AButton);
   void RemoveButton(TX11Button* AButton);
   void FocusButton(TX11Button* AButton);
