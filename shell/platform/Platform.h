@@ -1,6 +1,6 @@
 #pragma once
 // The one narrow interface between the portable window layer and a native backend
-// (qt_* on Linux/X11, null_* for tests; win32_* and x11_* follow the same contract). Backends
+// (x11_* on Linux/X11, win32_* on Windows, null_* for tests). Backends
 // implement every operation; the window layer calls nothing else. Native types never appear
 // here: windows, buttons, timers and regions are opaque handles whose value 0 means "none" or
 // "failed".

@@ -63,7 +63,7 @@ private:
   xcb_atom_t Above;
 };
 
-// Device and logical pixels differ by the device pixel ratio (Qt's coordinates are logical, the
+// Device and logical pixels differ by the device pixel ratio (the window layer's coordinates are logical, the
 // X server's are device pixels). Edges round outwards so a converted rectangle never shrinks.
 TRect DeviceToLogical(const TRect& Device, double Ratio);
 TRect LogicalToDevice(const TRect& Logical, double Ratio);

@@ -9,13 +9,13 @@
 #include <exception>
 
 int main() {
+  // Through XWayland she only starts: say why she then does nothing.
+  if (const auto Note =
+          nyarumi::xdg::WaylandSessionNote(nyarumi::xdg::Environment("WAYLAND_DISPLAY"))) {
+    std::fprintf(stderr, "nyarumi: %s\n", Note->c_str());
+  }
   try {
     nyarumi::x11::TX11Platform platform(nyarumi::xdg::DefaultSettingsPath());
-    // XWayland lets her start but little else: say so rather than leave her silently stuck.
-    if (const auto Note =
-            nyarumi::xdg::WaylandSessionNote(nyarumi::xdg::Environment("WAYLAND_DISPLAY"))) {
-      std::fprintf(stderr, "nyarumi: %s\n", Note->c_str());
-    }
     nyarumi::PlatformScope scope(platform);
     return nyarumi::RunProgram();
   } catch (const std::exception& e) {

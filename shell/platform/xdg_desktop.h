@@ -36,7 +36,7 @@ private:
 // $XDG_CONFIG_HOME/nyarumi/settings.ini, or ~/.config/nyarumi/settings.ini.
 std::string DefaultSettingsPath();
 
-// What every Linux entry says, after "nyarumi: ", when the X display (ADisplay, the value of
+// What the program says on Linux, after "nyarumi: ", when the X display (ADisplay, the value of
 // DISPLAY; nullopt or empty when unset) cannot be opened. One line, no line end.
 std::string NoDisplayMessage(std::optional<std::string_view> ADisplay);
 // The one-line note for a Wayland session (AWaylandDisplay, the value of WAYLAND_DISPLAY), where

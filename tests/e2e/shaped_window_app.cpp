@@ -1,29 +1,24 @@
-// A character-sized form for the end-to-end test: borderless, stay-on-top, off the taskbar,
-// painted red and cut to an outline by a TFormRgn that loads a region record at the frame
-// offset (5, 18) and applies it. Driven through standard input:
+// The shaped form of shaped_window.sh on the native X11 backend: borderless, stay-on-top, off
+// the taskbar, painted red and cut to an outline by a TFormRgn at the frame offset (5, 18).
+// Driven through standard input, one command a line:
 //   ontop 0|1   switch the form style (normal / stay on top)
-//   recreate    make Qt destroy and re-create the native window, as QWidget::setWindowFlags does
+//   recreate    withdraw the window and show it again: the window manager forgets its states
 //   quit        end the program
-// Writes OUTDIR/expected (the outline's rectangles in window pixels) and answers each step on
-// standard output with "ready|done ... WINDOW-ID".
+// Writes OUTDIR/expected and answers each step on standard output with "ready|done ... WINDOW-ID".
 #include "shape/Region.h"
-#include "shell/platform/qt_platform.h"
-#include "shell/platform/qt_startup.h"
-#include "shell/platform/qt_window.h"
+#include "shell/platform/x11_platform.h"
 #include "shell/window/Application.h"
 #include "shell/window/Form.h"
 #include "shell/window/FormRgn.h"
 #include "shell/window/Shape.h"
 
-#include <QApplication>
-#include <QSocketNotifier>
-#include <QTimer>
+#include <poll.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -45,20 +40,20 @@ void WriteExpected(const std::string& APath, std::int32_t ADx, std::int32_t ADy)
   }
 }
 
+// A whole line from standard input when one is waiting; the X connection keeps the loop.
+bool LineWaiting() {
+  pollfd In{STDIN_FILENO, POLLIN, 0};
+  return poll(&In, 1, 0) > 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) {
-    std::cerr << "usage: shaped_window_app OUTDIR\n";
+    std::cerr << "usage: shaped_window_x11_app OUTDIR\n";
     return 2;
   }
-  qt::SelectQtPlatform();
-  int QtArgc = 1;
-  char Name[] = "shaped_window_app";
-  char* QtArgv[] = {Name, nullptr};
-  QApplication QtApp(QtArgc, QtArgv);
-  qt::InstallFontSubstitutes();
-  qt::QtPlatform P("/nonexistent/settings.ini");
+  x11::TX11Platform P("/nonexistent/settings.ini");
   PlatformScope Scope(P);
   TApplication App;
   App.SetTitle("Nyarumi");
@@ -90,26 +85,31 @@ int main(int argc, char** argv) {
     std::printf("%s 0x%lx\n", AWhat.c_str(), P.NativeWindowId(Form.Handle()));
     std::fflush(stdout);
   };
-  QSocketNotifier Input(STDIN_FILENO, QSocketNotifier::Read);
-  QObject::connect(&Input, &QSocketNotifier::activated, [&] {
+  bool Started = false;
+  const TimerId Input = P.SetTimer(20, [&] {
+    if (!Started) {
+      Started = true;
+      Answer("ready");
+    }
+    if (!LineWaiting()) {
+      return;
+    }
     std::string Line;
     if (!std::getline(std::cin, Line) || Line == "quit") {
-      Input.setEnabled(false);
       App.Terminate();
       return;
     }
     if (Line == "ontop 0" || Line == "ontop 1") {
       Form.SetFormStyle(Line.back() == '1' ? TFormStyle::fsStayOnTop : TFormStyle::fsNormal);
     } else if (Line == "recreate") {
-      QWidget* Widget = P.Widget(Form.Handle());
-      Widget->setWindowFlag(Qt::WindowStaysOnTopHint, false);
-      Widget->setWindowFlag(Qt::WindowStaysOnTopHint, true);
-      Widget->show();
+      Form.Hide();
+      App.ProcessMessages();
+      Form.Show();
     }
     App.ProcessMessages();
     Answer("done " + Line);
   });
-  QTimer::singleShot(0, [&] { Answer("ready"); });
   App.Run();
+  P.KillTimer(Input);
   return 0;
 }
