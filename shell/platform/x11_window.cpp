@@ -336,8 +336,11 @@ TPoint TX11Window::Logical(int AX, int AY) const {
 
 void TX11Window::OnConfigure(const XConfigureEvent& AEvent) {
   // Real events of a reparented window are relative to its frame; the window manager's
-  // synthetic ones carry root coordinates.
-  if (!AEvent.send_event && FReparented) {
+  // synthetic ones carry root coordinates. Before reparenting the real events say it all, and
+  // a synthetic one describes a frame not placed yet (openbox sends one at 0,0 while answering
+  // the request for the frame's extents).
+  const bool Synthetic = AEvent.send_event != 0;
+  if (Synthetic != FReparented) {
     return;
   }
   const TPoint Client{AEvent.x - static_cast<int>(FExtents[0]),
