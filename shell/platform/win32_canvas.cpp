@@ -8,10 +8,6 @@
 namespace nyarumi::win32 {
 namespace {
 
-std::int32_t Scale(std::int32_t AOffset, std::int32_t ATo, std::int32_t AFrom) {
-  return static_cast<std::int32_t>(static_cast<std::int64_t>(AOffset) * ATo / AFrom);
-}
-
 RECT RectOf(const TRect& R) {
   return RECT{R.Left, R.Top, R.Right, R.Bottom};
 }
@@ -33,28 +29,6 @@ struct TPaletteInfo {
 
 COLORREF ColorOf(TRgb AColor) {
   return RGB(AColor.Red, AColor.Green, AColor.Blue);
-}
-
-std::optional<TCopyRects> ClipCopy(const TRect& ADest, const TRect& ASource, std::int32_t AWidth,
-                                   std::int32_t AHeight) {
-  if (ADest.IsEmpty() || ASource.IsEmpty()) {
-    return std::nullopt;
-  }
-  const TRect c{std::max(ASource.Left, 0), std::max(ASource.Top, 0),
-                std::min(ASource.Right, AWidth), std::min(ASource.Bottom, AHeight)};
-  if (c.IsEmpty()) {
-    return std::nullopt;
-  }
-  const std::int32_t dw = ADest.Width(), dh = ADest.Height();
-  const std::int32_t sw = ASource.Width(), sh = ASource.Height();
-  const TRect d{ADest.Left + Scale(c.Left - ASource.Left, dw, sw),
-                ADest.Top + Scale(c.Top - ASource.Top, dh, sh),
-                ADest.Left + Scale(c.Right - ASource.Left, dw, sw),
-                ADest.Top + Scale(c.Bottom - ASource.Top, dh, sh)};
-  if (d.IsEmpty()) {
-    return std::nullopt;
-  }
-  return TCopyRects{d, c};
 }
 
 void TWin32Canvas::FillRect(const TRect& ARect, TRgb AColor) {

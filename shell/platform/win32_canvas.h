@@ -1,6 +1,7 @@
 #pragma once
 // The canvas a paint callback draws with on Windows: GDI calls on the window's back buffer.
 // Pictures go from the 8-bit palette data straight to the device through StretchDIBits.
+#include "shell/platform/CopyRects.h"
 #include "shell/platform/Platform.h"
 #include "shell/platform/win32_text.h"
 
@@ -9,16 +10,6 @@
 #include <optional>
 
 namespace nyarumi::win32 {
-
-// The part of a copy that falls inside the picture: the source clipped to the picture and the
-// matching part of the destination (scaled when the two sizes differ). Nothing when no pixel
-// of the source lies inside the picture or either rectangle is empty.
-struct TCopyRects {
-  TRect Dest;
-  TRect Source;
-};
-std::optional<TCopyRects> ClipCopy(const TRect& ADest, const TRect& ASource, std::int32_t AWidth,
-                                   std::int32_t AHeight);
 
 COLORREF ColorOf(TRgb AColor);
 

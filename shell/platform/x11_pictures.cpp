@@ -10,10 +10,6 @@ namespace {
 
 constexpr std::size_t MaxCachedPictures = 64;
 
-std::int32_t ScaleBy(std::int32_t AOffset, std::int32_t ATo, std::int32_t AFrom) {
-  return static_cast<std::int32_t>(static_cast<std::int64_t>(AOffset) * ATo / AFrom);
-}
-
 bool Consistent(const TPictureRef& P) {
   if (P.Indexed != nullptr) {
     const TBitmap8& B = *P.Indexed;
@@ -120,28 +116,6 @@ std::vector<std::uint32_t> PictureRgb(const TPictureRef& APicture, std::optional
     }
   }
   return Result;
-}
-
-std::optional<TCopyRects> ClipCopy(const TRect& ADest, const TRect& ASource, std::int32_t AWidth,
-                                   std::int32_t AHeight) {
-  if (ADest.IsEmpty() || ASource.IsEmpty()) {
-    return std::nullopt;
-  }
-  const TRect C{std::max(ASource.Left, 0), std::max(ASource.Top, 0),
-                std::min(ASource.Right, AWidth), std::min(ASource.Bottom, AHeight)};
-  if (C.IsEmpty()) {
-    return std::nullopt;
-  }
-  const std::int32_t Dw = ADest.Width(), Dh = ADest.Height();
-  const std::int32_t Sw = ASource.Width(), Sh = ASource.Height();
-  const TRect D{ADest.Left + ScaleBy(C.Left - ASource.Left, Dw, Sw),
-                ADest.Top + ScaleBy(C.Top - ASource.Top, Dh, Sh),
-                ADest.Left + ScaleBy(C.Right - ASource.Left, Dw, Sw),
-                ADest.Top + ScaleBy(C.Bottom - ASource.Top, Dh, Sh)};
-  if (D.IsEmpty()) {
-    return std::nullopt;
-  }
-  return TCopyRects{D, C};
 }
 
 TX11Pictures::~TX11Pictures() {

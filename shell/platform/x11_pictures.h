@@ -3,6 +3,7 @@
 // and found again by their content: the window layer draws her frames into a back buffer whose
 // pixels change every tick, but they are always one of her 44 frames, so a shown frame costs one
 // copy request instead of an image upload.
+#include "shell/platform/CopyRects.h"
 #include "shell/platform/Platform.h"
 #include "shell/platform/x11_display.h"
 
@@ -23,16 +24,6 @@ std::uint64_t PictureHash(const TPictureRef& APicture, std::optional<TRect> APar
 // picture's data is inconsistent.
 std::vector<std::uint32_t> PictureRgb(const TPictureRef& APicture,
                                       std::optional<TRect> APart = std::nullopt);
-
-// The part of a copy that falls inside the picture: the source clipped to the picture and the
-// matching part of the destination (scaled when the sizes differ). Nothing when no pixel of the
-// source lies inside the picture or either rectangle is empty.
-struct TCopyRects {
-  TRect Dest;
-  TRect Source;
-};
-std::optional<TCopyRects> ClipCopy(const TRect& ADest, const TRect& ASource, std::int32_t AWidth,
-                                   std::int32_t AHeight);
 
 class TX11Pictures {
 public:
