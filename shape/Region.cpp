@@ -48,6 +48,40 @@ void MergeSpans(std::vector<TSpan>& ASpans) {
   ASpans.resize(kept);
 }
 
+// Whether the rectangles are already the banded form FromRects makes: bands top to bottom that
+// neither overlap nor continue each other with the same spans, and in each band spans left to
+// right with gaps between them. Her stored outlines all are, and she loads one every tick.
+bool IsBanded(const std::vector<TRect>& ARects) {
+  std::size_t previous = 0, previousEnd = 0; // the previous band, [previous, previousEnd)
+  for (std::size_t i = 0; i < ARects.size();) {
+    const TRect& first = ARects[i];
+    std::size_t end = i;
+    for (; end < ARects.size() && ARects[end].Top == first.Top; ++end) {
+      const TRect& r = ARects[end];
+      if (r.IsEmpty() || r.Bottom != first.Bottom || (end > i && r.Left <= ARects[end - 1].Right)) {
+        return false;
+      }
+    }
+    if (previousEnd > 0) {
+      const std::int32_t previousBottom = ARects[previous].Bottom;
+      const bool sameSpans = end - i == previousEnd - previous &&
+                             std::equal(ARects.begin() + static_cast<std::ptrdiff_t>(i),
+                                        ARects.begin() + static_cast<std::ptrdiff_t>(end),
+                                        ARects.begin() + static_cast<std::ptrdiff_t>(previous),
+                                        [](const TRect& a, const TRect& b) {
+                                          return a.Left == b.Left && a.Right == b.Right;
+                                        });
+      if (first.Top < previousBottom || (first.Top == previousBottom && sameSpans)) {
+        return false;
+      }
+    }
+    previous = i;
+    previousEnd = end;
+    i = end;
+  }
+  return true;
+}
+
 bool FitsInt32(std::int64_t AValue) {
   return AValue >= std::numeric_limits<std::int32_t>::min() &&
          AValue <= std::numeric_limits<std::int32_t>::max();
@@ -83,6 +117,9 @@ std::optional<TRegion> TRegion::FromRecord(std::span<const std::uint8_t> ARecord
 }
 
 TRegion TRegion::FromRects(std::vector<TRect> ARects) {
+  if (IsBanded(ARects)) {
+    return TRegion(std::move(ARects));
+  }
   std::erase_if(ARects, [](const TRect& r) { return r.IsEmpty(); });
   std::sort(ARects.begin(), ARects.end(),
             [](const TRect& a, const TRect& b) { return a.Top < b.Top; });

@@ -1,6 +1,7 @@
 #include "shell/platform/x11_display.h"
 
 #include "common/Errors.h"
+#include "shell/platform/x11_xft.h"
 #include "shell/platform/xdg_desktop.h"
 
 #include <X11/Xresource.h>
@@ -88,7 +89,7 @@ TX11Display::TX11Display() {
     const char* Name;
     Atom TAtoms::*Field;
   };
-  static constexpr std::array<Slot, 20> Slots{{
+  static constexpr std::array<Slot, 21> Slots{{
       {"WM_PROTOCOLS", &TAtoms::WmProtocols},
       {"WM_DELETE_WINDOW", &TAtoms::WmDeleteWindow},
       {"WM_STATE", &TAtoms::WmState},
@@ -109,6 +110,7 @@ TX11Display::TX11Display() {
       {"TARGETS", &TAtoms::Targets},
       {"TEXT", &TAtoms::Text},
       {"_NET_ACTIVE_WINDOW", &TAtoms::NetActiveWindow},
+      {"_NET_SUPPORTING_WM_CHECK", &TAtoms::NetSupportingWmCheck},
   }};
   std::array<char*, Slots.size()> Names{};
   for (std::size_t I = 0; I < Slots.size(); ++I) {
@@ -128,6 +130,17 @@ TX11Display::TX11Display() {
 
 TX11Display::~TX11Display() {
   XCloseDisplay(FDisplay);
+}
+
+const TXftLibrary& TX11Display::Xft() const {
+  if (!FXft) {
+    std::string Error;
+    FXft = TXftLibrary::Load(Error);
+    if (!FXft) {
+      throw Exception("Text cannot be drawn without Xft and fontconfig: " + Error);
+    }
+  }
+  return *FXft;
 }
 
 unsigned long TX11Display::Pixel(TRgb AColor) const {

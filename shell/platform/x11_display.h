@@ -13,6 +13,7 @@
 inline constexpr unsigned long XNone = 0L;
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -39,12 +40,15 @@ struct TAtoms {
   Atom Targets = XNone;
   Atom Text = XNone;
   Atom NetActiveWindow = XNone;
+  Atom NetSupportingWmCheck = XNone;
 };
 
 // The integer scale from Xft.dpi (96 per step, rounded) unless AOverride holds a number from
 // 1 to 8. Anything unreadable counts as 1.
 int ScaleFromDpi(std::optional<std::string_view> AResources,
                  std::optional<std::string_view> AOverride);
+
+class TXftLibrary;
 
 class TX11Display {
 public:
@@ -64,6 +68,9 @@ public:
   const TAtoms& Atoms() const { return FAtoms; }
   int Scale() const { return FScale; }
 
+  // Xft and fontconfig, loaded on the first call; throws when they cannot be.
+  const TXftLibrary& Xft() const;
+
   unsigned long Pixel(TRgb AColor) const;
   // A 0x00RRGGBB value as the pixel the visual stores.
   unsigned long PixelOf(std::uint32_t ARgb) const;
@@ -78,6 +85,7 @@ private:
   TAtoms FAtoms;
   int FScale = 1;
   int FRedShift = 16, FGreenShift = 8, FBlueShift = 0;
+  mutable std::unique_ptr<TXftLibrary> FXft;
 };
 
 } // namespace nyarumi::x11

@@ -55,16 +55,18 @@ private:
 
   xcb_connection_t* Conn;
   xcb_window_t RootWindow;
-  xcb_atom_t NetActiveWindow;
-  xcb_atom_t NetFrameExtents;
-  xcb_atom_t NetWmState;
-  xcb_atom_t SkipTaskbar;
-  xcb_atom_t SkipPager;
-  xcb_atom_t Above;
+  xcb_atom_t NetActiveWindow = XCB_ATOM_NONE;
+  xcb_atom_t NetFrameExtents = XCB_ATOM_NONE;
+  xcb_atom_t NetWmState = XCB_ATOM_NONE;
+  xcb_atom_t SkipTaskbar = XCB_ATOM_NONE;
+  xcb_atom_t SkipPager = XCB_ATOM_NONE;
+  xcb_atom_t Above = XCB_ATOM_NONE;
+  xcb_atom_t SupportingWmCheck = XCB_ATOM_NONE;
 };
 
-// Device and logical pixels differ by the device pixel ratio (the window layer's coordinates are logical, the
-// X server's are device pixels). Edges round outwards so a converted rectangle never shrinks.
+// Device and logical pixels differ by the device pixel ratio (the window layer's coordinates are
+// logical, the X server's are device pixels). Edges round outwards so a converted rectangle never
+// shrinks.
 TRect DeviceToLogical(const TRect& Device, double Ratio);
 TRect LogicalToDevice(const TRect& Logical, double Ratio);
 TPoint LogicalToDevice(const TPoint& Logical, double Ratio);

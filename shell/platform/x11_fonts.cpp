@@ -1,6 +1,7 @@
 #include "shell/platform/x11_fonts.h"
 
 #include "common/Errors.h"
+#include "shell/platform/x11_xft.h"
 
 #include <algorithm>
 
@@ -166,38 +167,44 @@ TX11Fonts::~TX11Fonts() {
     // Xft keeps closed fonts in a cache of the display and frees them while the display closes,
     // after the render extension has already forgotten it; a display opened later at the same
     // address then meets stale render data. With no cache the fonts go now, while all is alive.
-    FcPattern* Defaults = FcPatternCreate();
-    FcPatternAddInteger(Defaults, XFT_MAX_UNREF_FONTS, 0);
-    XftDefaultSet(FDisplay.Dpy(), Defaults);
+    FcPattern* Defaults = FDisplay.Xft().PatternCreate();
+    FDisplay.Xft().PatternAddInteger(Defaults, XFT_MAX_UNREF_FONTS, 0);
+    FDisplay.Xft().DefaultSet(FDisplay.Dpy(), Defaults);
   }
   for (auto& [K, F] : FFaces) {
     if (F.Fallback != nullptr && F.Fallback != F.Primary) {
-      XftFontClose(FDisplay.Dpy(), F.Fallback);
+      FDisplay.Xft().FontClose(FDisplay.Dpy(), F.Fallback);
     }
     if (F.Primary != nullptr) {
-      XftFontClose(FDisplay.Dpy(), F.Primary);
+      FDisplay.Xft().FontClose(FDisplay.Dpy(), F.Primary);
     }
   }
 }
 
 XftFont* TX11Fonts::Open(const std::vector<std::string>& AFamilies, const TFontDesc& AFont) const {
-  FcPattern* Pattern = FcPatternCreate();
+  FcPattern* Pattern = FDisplay.Xft().PatternCreate();
   for (const std::string& Family : AFamilies) {
-    FcPatternAddString(Pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(Family.c_str()));
+    FDisplay.Xft().PatternAddString(Pattern, FC_FAMILY,
+                                    reinterpret_cast<const FcChar8*>(Family.c_str()));
   }
-  FcPatternAddDouble(Pattern, FC_PIXEL_SIZE,
-                     static_cast<double>(std::max(1, AFont.PixelHeight) * FDisplay.Scale()));
-  FcPatternAddInteger(Pattern, FC_WEIGHT, AFont.Bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(Pattern, FC_SLANT, AFont.Italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FDisplay.Xft().PatternAddDouble(
+      Pattern, FC_PIXEL_SIZE,
+      static_cast<double>(std::max(1, AFont.PixelHeight) * FDisplay.Scale()));
+  FDisplay.Xft().PatternAddInteger(Pattern, FC_WEIGHT,
+                                   AFont.Bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FDisplay.Xft().PatternAddInteger(Pattern, FC_SLANT,
+                                   AFont.Italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   FcResult Result = FcResultNoMatch;
-  FcPattern* Match = XftFontMatch(FDisplay.Dpy(), FDisplay.ScreenNumber(), Pattern, &Result);
-  FcPatternDestroy(Pattern);
+  FcPattern* Match =
+      FDisplay.Xft().FontMatch(FDisplay.Dpy(), FDisplay.ScreenNumber(), Pattern, &Result);
+  FDisplay.Xft().PatternDestroy(Pattern);
   if (Match == nullptr) {
     return nullptr;
   }
-  XftFont* Font = XftFontOpenPattern(FDisplay.Dpy(), Match); // takes the pattern on success
+  XftFont* Font =
+      FDisplay.Xft().FontOpenPattern(FDisplay.Dpy(), Match); // takes the pattern on success
   if (Font == nullptr) {
-    FcPatternDestroy(Match);
+    FDisplay.Xft().PatternDestroy(Match);
   }
   return Font;
 }
@@ -215,14 +222,15 @@ TX11Fonts::Face& TX11Fonts::FaceOf(const TFontDesc& AFont) {
 
 XftFont* TX11Fonts::FontFor(Face& AFace, const TFontDesc& AFont, char32_t AChar) {
   const auto Char = static_cast<FcChar32>(AChar);
-  if (XftCharExists(FDisplay.Dpy(), AFace.Primary, Char)) {
+  if (FDisplay.Xft().CharExists(FDisplay.Dpy(), AFace.Primary, Char)) {
     return AFace.Primary;
   }
   if (!AFace.FallbackTried) {
     AFace.FallbackTried = true;
     AFace.Fallback = Open(JapaneseFallback, AFont);
   }
-  if (AFace.Fallback != nullptr && XftCharExists(FDisplay.Dpy(), AFace.Fallback, Char)) {
+  if (AFace.Fallback != nullptr &&
+      FDisplay.Xft().CharExists(FDisplay.Dpy(), AFace.Fallback, Char)) {
     return AFace.Fallback;
   }
   return AFace.Primary; // draws the font's missing-glyph box
@@ -237,7 +245,7 @@ std::vector<int> TX11Fonts::Advances(Face& AFace, const TFontDesc& AFont,
     }
     XGlyphInfo Info{};
     const auto Char = static_cast<FcChar32>(AText[I]);
-    XftTextExtents32(FDisplay.Dpy(), FontFor(AFace, AFont, AText[I]), &Char, 1, &Info);
+    FDisplay.Xft().TextExtents32(FDisplay.Dpy(), FontFor(AFace, AFont, AText[I]), &Char, 1, &Info);
     Result[I] = Info.xOff;
   }
   return Result;
@@ -281,12 +289,13 @@ void TX11Fonts::Draw(XftDraw* ADraw, const TRect& ARect, std::string_view AText,
   XRectangle Clip{static_cast<short>(ARect.Left), static_cast<short>(ARect.Top),
                   static_cast<unsigned short>(ARect.Width()),
                   static_cast<unsigned short>(ARect.Height())};
-  XftDrawSetClipRectangles(ADraw, 0, 0, &Clip, 1);
+  FDisplay.Xft().DrawSetClipRectangles(ADraw, 0, 0, &Clip, 1);
   XRenderColor Render{static_cast<unsigned short>(AFont.Color.Red * 257),
                       static_cast<unsigned short>(AFont.Color.Green * 257),
                       static_cast<unsigned short>(AFont.Color.Blue * 257), 0xFFFF};
   XftColor Color{};
-  XftColorAllocValue(FDisplay.Dpy(), FDisplay.VisualOf(), FDisplay.ColormapOf(), &Render, &Color);
+  FDisplay.Xft().ColorAllocValue(FDisplay.Dpy(), FDisplay.VisualOf(), FDisplay.ColormapOf(),
+                                 &Render, &Color);
   const int Height = F.Primary->ascent + F.Primary->descent;
   const int Stroke = std::max(1, Height / 14);
   int Y = ARect.Top;
@@ -302,23 +311,24 @@ void TX11Fonts::Draw(XftDraw* ADraw, const TRect& ARect, std::string_view AText,
       while (J < L.End && FontFor(F, AFont, Text[J]) == Font) {
         RunWidth += Widths[J++];
       }
-      XftDrawString32(ADraw, &Color, Font, X, Baseline,
-                      reinterpret_cast<const FcChar32*>(Text.data() + I), static_cast<int>(J - I));
+      FDisplay.Xft().DrawString32(ADraw, &Color, Font, X, Baseline,
+                                  reinterpret_cast<const FcChar32*>(Text.data() + I),
+                                  static_cast<int>(J - I));
       X += RunWidth;
       I = J;
     }
     if (AFont.Underline) {
-      XftDrawRect(ADraw, &Color, ARect.Left, Baseline + Stroke, static_cast<unsigned>(L.Width),
-                  static_cast<unsigned>(Stroke));
+      FDisplay.Xft().DrawRect(ADraw, &Color, ARect.Left, Baseline + Stroke,
+                              static_cast<unsigned>(L.Width), static_cast<unsigned>(Stroke));
     }
     if (AFont.StrikeOut) {
-      XftDrawRect(ADraw, &Color, ARect.Left, Baseline - F.Primary->ascent / 3,
-                  static_cast<unsigned>(L.Width), static_cast<unsigned>(Stroke));
+      FDisplay.Xft().DrawRect(ADraw, &Color, ARect.Left, Baseline - F.Primary->ascent / 3,
+                              static_cast<unsigned>(L.Width), static_cast<unsigned>(Stroke));
     }
     Y += Height;
   }
-  XftColorFree(FDisplay.Dpy(), FDisplay.VisualOf(), FDisplay.ColormapOf(), &Color);
-  XftDrawSetClip(ADraw, nullptr);
+  FDisplay.Xft().ColorFree(FDisplay.Dpy(), FDisplay.VisualOf(), FDisplay.ColormapOf(), &Color);
+  FDisplay.Xft().DrawSetClip(ADraw, nullptr);
 }
 
 } // namespace nyarumi::x11

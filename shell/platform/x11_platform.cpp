@@ -39,9 +39,6 @@ TX11Platform::~TX11Platform() {
   FDeadWindows.clear();
   FWindows.clear();
   FClipboard.reset();
-  if (FArrow != XNone) {
-    XFreeCursor(FDisplay->Dpy(), FArrow);
-  }
   if (FHand != XNone) {
     XFreeCursor(FDisplay->Dpy(), FHand);
   }
@@ -71,9 +68,12 @@ void TX11Platform::RethrowPending() {
 void TX11Platform::DispatchEvent(XEvent& AEvent) {
   const Window Target = AEvent.xany.window;
   if (Target == FDisplay->Root()) {
-    if (AEvent.type == PropertyNotify &&
-        AEvent.xproperty.atom == FDisplay->Atoms().NetActiveWindow) {
-      FActiveStale = true;
+    if (AEvent.type == PropertyNotify) {
+      if (AEvent.xproperty.atom == FDisplay->Atoms().NetActiveWindow) {
+        FActiveStale = true;
+      } else if (AEvent.xproperty.atom == FDisplay->Atoms().NetSupportingWmCheck) {
+        ManagerMayHaveChanged(); // a window manager started (or one left its mark behind)
+      }
     }
     return;
   }
@@ -83,6 +83,9 @@ void TX11Platform::DispatchEvent(XEvent& AEvent) {
   }
   if (const auto It = FByNative.find(Target); It != FByNative.end()) {
     It->second->Handle(AEvent);
+    if (AEvent.type == ReparentNotify) {
+      ManagerMayHaveChanged(); // framed by a new manager, or given back by one that ended
+    }
     if (AEvent.type == VisibilityNotify) {
       KeepAbove();
     }
@@ -118,7 +121,13 @@ void TX11Platform::CollectGarbage() {
 
 void TX11Platform::Iterate(int ATimeoutMs) {
   Display* Dpy = FDisplay->Dpy();
-  while (XPending(Dpy) > 0 && !FPending) {
+  // The connection is read only when something may have come: after a poll that timed out a
+  // read would find nothing, and she wakes ten times a second.
+  if (FMayHaveEvents || ATimeoutMs == 0) {
+    FMayHaveEvents = false;
+    XEventsQueued(Dpy, QueuedAfterReading);
+  }
+  while (!FPending && XEventsQueued(Dpy, QueuedAlready) > 0) {
     XEvent Event;
     XNextEvent(Dpy, &Event);
     DispatchEvent(Event);
@@ -132,8 +141,15 @@ void TX11Platform::Iterate(int ATimeoutMs) {
   }
   PaintMarked();
   CollectGarbage();
-  XFlush(Dpy);
-  if (ATimeoutMs == 0 || FPending || FQuit || XPending(Dpy) > 0) {
+  FMayHaveEvents = true;
+  if (ATimeoutMs == 0 || FPending || FQuit) {
+    XFlush(Dpy);
+    return;
+  }
+  // One call sends what the callbacks asked for and takes in what the server sent while they
+  // waited for replies: that is off the socket already, so poll() would not wake for it.
+  // (XFlush would read the socket again, three times over.)
+  if (XPending(Dpy) > 0) {
     return;
   }
   // Sleep until the server sends something or the next timer is due.
@@ -143,8 +159,10 @@ void TX11Platform::Iterate(int ATimeoutMs) {
     Timeout = *Next;
   }
   pollfd Fd{ConnectionNumber(Dpy), POLLIN, 0};
-  while (poll(&Fd, 1, Timeout) < 0 && errno == EINTR) {
+  int Ready = 0;
+  while ((Ready = poll(&Fd, 1, Timeout)) < 0 && errno == EINTR) {
   }
+  FMayHaveEvents = Ready != 0;
 }
 
 void TX11Platform::RunUntil(const std::function<bool()>& ADone) {
@@ -175,6 +193,7 @@ void TX11Platform::ProcessMessages() {
 WindowId TX11Platform::AddWindow(const TWindowParams& AParams, WindowEvents& AEvents,
                                  bool AClosable) {
   auto W = std::make_unique<TX11Window>(*FContext, AParams, AEvents, AClosable);
+  W->WatchVisibility(!ManagerRunning());
   const WindowId Id{FNextHandle++};
   FByNative[W->Id()] = W.get();
   FWindows.emplace(Id, std::move(W));
@@ -269,8 +288,7 @@ void TX11Platform::KeepAbove() {
   }
   // An EWMH window manager keeps them above for the above state, and raising its client inside
   // a frame would do nothing.
-  XFlush(FDisplay->Dpy());
-  if (FEwmh->ManagerRunning()) {
+  if (ManagerRunning()) {
     return;
   }
   constexpr auto Interval = std::chrono::milliseconds(100);
@@ -294,6 +312,25 @@ void TX11Platform::KeepAbove() {
   }
 }
 
+bool TX11Platform::ManagerRunning() {
+  // Asked on every change of her visibility, which every new outline brings: the answer is
+  // kept until a manager comes or goes.
+  if (!FManagerKnown) {
+    XFlush(FDisplay->Dpy()); // the question goes through xcb, after Xlib's queued requests
+    FManager = FEwmh->ManagerRunning();
+    FManagerKnown = true;
+  }
+  return FManager;
+}
+
+void TX11Platform::ManagerMayHaveChanged() {
+  FManagerKnown = false;
+  const bool Watch = !ManagerRunning();
+  for (const auto& [Id, W] : FWindows) {
+    W->WatchVisibility(Watch);
+  }
+}
+
 void TX11Platform::SetSkipTaskbar(WindowId AWindow, bool ASkip) {
   if (TX11Window* W = Find(AWindow)) {
     W->SetSkipTaskbar(ASkip);
@@ -305,12 +342,16 @@ void TX11Platform::SetWindowCursor(WindowId AWindow, TCursorShape AShape) {
   if (W == nullptr) {
     return;
   }
-  Cursor& C = AShape == TCursorShape::HandPoint ? FHand : FArrow;
-  if (C == XNone) {
-    C = XCreateFontCursor(FDisplay->Dpy(),
-                          AShape == TCursorShape::HandPoint ? XC_hand2 : XC_left_ptr);
+  if (AShape != TCursorShape::HandPoint) {
+    // The desktop's own arrow, inherited from the parent: making one would load the cursor
+    // theme's library and files for nothing.
+    W->SetCursor(XNone);
+    return;
   }
-  W->SetCursor(C);
+  if (FHand == XNone) {
+    FHand = XCreateFontCursor(FDisplay->Dpy(), XC_hand2);
+  }
+  W->SetCursor(FHand);
 }
 
 void TX11Platform::InvalidateWindow(WindowId AWindow, std::optional<TRect> AArea) {

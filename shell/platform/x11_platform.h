@@ -131,6 +131,10 @@ private:
   TX11Window* Find(WindowId AWindow) const;
   void ReadActiveWindow();
   void KeepAbove();
+  bool ManagerRunning();
+  // Asks again whether a window manager runs, and lets the windows watch their visibility
+  // only where none does.
+  void ManagerMayHaveChanged();
   TX11Button* FindButton(ButtonId AButton) const;
 
   std::string FSettingsPath;
@@ -159,9 +163,13 @@ private:
   // interval, so that two such windows over each other cannot raise each other without end.
   TimerId FRaiseTimer = TimerId::None;
   TX11Timers::Clock::time_point FLastRaise{};
-  Cursor FArrow = XNone;
   Cursor FHand = XNone;
   std::uintptr_t FNextHandle = 1;
+  // Whether an EWMH window manager runs, known until the root's check property changes or one
+  // of the windows is reparented.
+  bool FManager = false;
+  bool FManagerKnown = false;
+  bool FMayHaveEvents = true; // the connection may hold unread data
   std::exception_ptr FPending;
   bool FQuit = false;
 };

@@ -1,5 +1,7 @@
 #include "shell/platform/x11_surface.h"
 
+#include "shell/platform/x11_xft.h"
+
 #include <algorithm>
 
 namespace nyarumi::x11 {
@@ -13,7 +15,7 @@ TX11Surface::~TX11Surface() {
 
 void TX11Surface::Release() {
   if (FTextDraw != nullptr) {
-    XftDrawDestroy(FTextDraw);
+    FDisplay.Xft().DrawDestroy(FTextDraw);
     FTextDraw = nullptr;
   }
   if (FPixmap != XNone) {
@@ -53,7 +55,8 @@ void TX11Surface::SetForeground(unsigned long APixel) {
 
 XftDraw* TX11Surface::TextDraw() {
   if (FTextDraw == nullptr && FPixmap != XNone) {
-    FTextDraw = XftDrawCreate(FDisplay.Dpy(), FPixmap, FDisplay.VisualOf(), FDisplay.ColormapOf());
+    FTextDraw = FDisplay.Xft().DrawCreate(FDisplay.Dpy(), FPixmap, FDisplay.VisualOf(),
+                                          FDisplay.ColormapOf());
   }
   return FTextDraw;
 }

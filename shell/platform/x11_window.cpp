@@ -23,29 +23,32 @@ constexpr long MwmDecorBorder = 1L << 1;
 constexpr long MwmDecorTitle = 1L << 3;
 constexpr long MwmDecorMenu = 1L << 4;
 
-constexpr long EventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                           LeaveWindowMask | KeyPressMask | StructureNotifyMask | FocusChangeMask |
-                           PropertyChangeMask | VisibilityChangeMask;
+// Exposures and visibility changes come with every new outline; each is asked for only while
+// it is needed (see EventMask()).
+constexpr long BaseEventMask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                               LeaveWindowMask | KeyPressMask | StructureNotifyMask |
+                               FocusChangeMask | PropertyChangeMask;
 
 } // namespace
 
 TX11Window::TX11Window(TX11Context& AContext, const TWindowParams& AParams, WindowEvents& AEvents,
                        bool AClosable)
     : FContext(AContext), FDpy(AContext.Display.Dpy()), FEvents(&AEvents),
-      FSurface(AContext.Display), FBorder(AParams.Border), FClosable(AClosable),
-      FStayOnTop(AParams.StayOnTop), FSkipTaskbar(AParams.SkipTaskbar),
+      FSurface(AContext.Display), FPaint(AContext.Pictures), FBorder(AParams.Border),
+      FClosable(AClosable), FStayOnTop(AParams.StayOnTop), FSkipTaskbar(AParams.SkipTaskbar),
       FExpected(AParams.OuterTopLeft), FWidth(std::max(AParams.ClientWidth, 1)),
       FHeight(std::max(AParams.ClientHeight, 1)), FBackground(AParams.Background) {
   const TX11Display& D = AContext.Display;
   const int S = D.Scale();
   XSetWindowAttributes Attributes{};
   Attributes.background_pixel = D.Pixel(FBackground);
-  Attributes.event_mask = EventMask;
+  Attributes.event_mask = EventMask();
   Attributes.bit_gravity = NorthWestGravity;
   FWindow = XCreateWindow(FDpy, D.Root(), FExpected.X * S, FExpected.Y * S,
                           static_cast<unsigned>(FWidth * S), static_cast<unsigned>(FHeight * S), 0,
                           CopyFromParent, InputOutput, CopyFromParent,
                           CWBackPixel | CWEventMask | CWBitGravity, &Attributes);
+  FSelected = Attributes.event_mask;
 
   XClassHint Class{const_cast<char*>("nyarumi"), const_cast<char*>("Nyarumi")};
   XWMHints Wm{};
@@ -236,7 +239,7 @@ void TX11Window::SetSkipTaskbar(bool ASkip) {
 }
 
 void TX11Window::SetCursor(Cursor ACursor) {
-  XDefineCursor(FDpy, FWindow, ACursor);
+  XDefineCursor(FDpy, FWindow, ACursor); // XNone: the parent's
 }
 
 void TX11Window::Invalidate(std::optional<TRect> AArea) {
@@ -262,15 +265,61 @@ void TX11Window::Paint() {
   }
   const TRect Dirty = *FDirty;
   FDirty.reset();
+  FPaint.Begin(FWidth, FHeight);
+  FPaint.FillRect(Dirty, FBackground);
+  Notify([&](WindowEvents& E) { E.Paint(FPaint, Dirty); });
+  if (ShowBackdrop(FPaint.Picture())) {
+    return;
+  }
   const TX11Display& D = FContext.Display;
   const int S = D.Scale();
   FSurface.Resize(FWidth * S, FHeight * S);
   TX11Canvas Canvas(D, FSurface, FContext.Pictures, FContext.Fonts);
-  Canvas.FillRect(Dirty, FBackground);
-  Notify([&](WindowEvents& E) { E.Paint(Canvas, Dirty); });
+  FPaint.Replay(Canvas);
   XCopyArea(FDpy, FSurface.Target(), FWindow, FSurface.Gc(), Dirty.Left * S, Dirty.Top * S,
             static_cast<unsigned>(Dirty.Width() * S), static_cast<unsigned>(Dirty.Height() * S),
             Dirty.Left * S, Dirty.Top * S);
+}
+
+long TX11Window::EventMask() const {
+  // A background picture repaints exposures on the server; only a window manager that keeps
+  // windows above makes visibility uninteresting.
+  return BaseEventMask | (FBackdrop == XNone ? ExposureMask : 0) |
+         (FWatchVisibility ? VisibilityChangeMask : 0);
+}
+
+void TX11Window::SelectEvents() {
+  if (const long Mask = EventMask(); Mask != FSelected) {
+    XSelectInput(FDpy, FWindow, Mask);
+    FSelected = Mask;
+  }
+}
+
+void TX11Window::WatchVisibility(bool AWatch) {
+  if (AWatch && !FWatchVisibility) {
+    FObscured = true; // unknown until the next change: a needless raise does no harm
+  }
+  FWatchVisibility = AWatch;
+  SelectEvents();
+}
+
+bool TX11Window::ShowBackdrop(Pixmap APicture) {
+  if (APicture == FBackdrop) {
+    return APicture != XNone; // shown already
+  }
+  if (APicture == XNone) {
+    // Back to painting through the surface, which paints the whole window; exposures are
+    // filled with the plain background again until that copy arrives.
+    XSetWindowBackground(FDpy, FWindow, FContext.Display.Pixel(FBackground));
+    FBackdrop = XNone;
+    SelectEvents();
+    return false;
+  }
+  XSetWindowBackgroundPixmap(FDpy, FWindow, APicture);
+  XClearWindow(FDpy, FWindow);
+  FBackdrop = APicture;
+  SelectEvents();
+  return true;
 }
 
 void TX11Window::SetRegion(std::optional<TRegion> ARegion) {
@@ -278,7 +327,6 @@ void TX11Window::SetRegion(std::optional<TRegion> ARegion) {
   if (!FRegion) {
     if (FShaped) {
       XShapeCombineMask(FDpy, FWindow, ShapeBounding, 0, 0, XNone, ShapeSet);
-      XShapeCombineMask(FDpy, FWindow, ShapeInput, 0, 0, XNone, ShapeSet);
       FShaped = false;
       FShape.clear();
     }
@@ -303,10 +351,10 @@ void TX11Window::SetRegion(std::optional<TRegion> ARegion) {
                    static_cast<unsigned short>(Rects[I].Width() * S),
                    static_cast<unsigned short>(Rects[I].Height() * S)};
   }
-  // The region is y-x banded already, which lets the server skip sorting.
+  // The region is y-x banded already, which lets the server skip sorting. The input shape is
+  // left alone: the server takes input only inside the bounding shape anyway, and setting both
+  // would double the cost of every new outline.
   XShapeCombineRectangles(FDpy, FWindow, ShapeBounding, 0, 0, FShape.data(),
-                          static_cast<int>(FShape.size()), ShapeSet, YXBanded);
-  XShapeCombineRectangles(FDpy, FWindow, ShapeInput, 0, 0, FShape.data(),
                           static_cast<int>(FShape.size()), ShapeSet, YXBanded);
   FShaped = true;
 }
@@ -498,6 +546,9 @@ void TX11Window::OnFocus(const XFocusChangeEvent& AEvent) {
 void TX11Window::Handle(XEvent& AEvent) {
   switch (AEvent.type) {
   case Expose: {
+    if (FBackdrop != XNone) {
+      break; // the server fills it from the background picture itself
+    }
     const TPoint From = Logical(AEvent.xexpose.x, AEvent.xexpose.y);
     const TPoint To =
         Logical(AEvent.xexpose.x + AEvent.xexpose.width + FContext.Display.Scale() - 1,

@@ -1,9 +1,10 @@
 #pragma once
 // One top-level window of the program on X: painted through a surface by the window layer,
-// shaped by its region (bounding and input shape), kept above and off the taskbar through the
-// desktop's window states, and reporting input to the window layer.
+// shaped by its region (the bounding shape, which also bounds input), kept above and off the
+// taskbar through the desktop's window states, and reporting input to the window layer.
 #include "shape/Region.h"
 #include "shell/platform/Platform.h"
+#include "shell/platform/x11_backdrop.h"
 #include "shell/platform/x11_canvas.h"
 #include "shell/platform/x11_display.h"
 #include "shell/platform/x11_surface.h"
@@ -62,12 +63,15 @@ public:
   // Paints the marked area now (nothing while hidden: showing marks it all).
   void Paint();
 
-  // Installs a region as outline and input shape; nullopt restores the full rectangle.
+  // Installs a region as outline (input follows it); nullopt restores the full rectangle.
   void SetRegion(std::optional<TRegion> ARegion);
   bool RegionContains(TPoint APos) const;
 
-  // Covered, wholly or in part, by another window while it should stay above the others.
+  // Covered, wholly or in part, by another window while it should stay above the others. Known
+  // only while visibility is watched, which is needed only where no window manager keeps
+  // windows above.
   bool CoveredOnTop() const { return FStayOnTop && FMapped && FObscured; }
+  void WatchVisibility(bool AWatch);
   void Raise();
 
   bool HasFocus() const { return FFocused; }
@@ -77,6 +81,11 @@ public:
 
 private:
   void Notify(const std::function<void(WindowEvents&)>& ACall);
+  // Shows a picture as the window's background; XNone goes back to painting through the
+  // surface. True when the picture shows.
+  bool ShowBackdrop(Pixmap APicture);
+  long EventMask() const;
+  void SelectEvents();
   void WriteHints();
   void WriteStates();
   void ReassertStates();
@@ -99,6 +108,8 @@ private:
   WindowEvents* FEvents;
   Window FWindow = XNone;
   TX11Surface FSurface;
+  TX11Backdrop FPaint;      // the latest paint, kept until it is shown
+  Pixmap FBackdrop = XNone; // the picture shown as background, if the window is one picture
   TWindowBorder FBorder;
   bool FClosable;
   bool FStayOnTop;
@@ -111,6 +122,8 @@ private:
   bool FMapped = false;
   bool FReparented = false;
   bool FObscured = false;
+  bool FWatchVisibility = true;
+  long FSelected = 0;              // the event mask as selected
   long FExtents[4] = {0, 0, 0, 0}; // device pixels: left, right, top, bottom
   std::optional<TRect> FDirty;     // logical
   std::optional<TRegion> FRegion;

@@ -89,6 +89,13 @@ INSTANTIATE_TEST_SUITE_P(
                        {{0, 0, 3, 1}, {0, 1, 1, 2}, {2, 1, 3, 2}, {0, 2, 3, 3}},
                        {{0, 0, 3, 1}, {0, 1, 1, 2}, {2, 1, 3, 2}, {0, 2, 3, 3}}},
         TNormaliseCase{"duplicate", {{1, 1, 2, 2}, {1, 1, 2, 2}}, {{1, 1, 2, 2}}},
+        TNormaliseCase{
+            "bands bottom first", {{0, 2, 3, 3}, {0, 0, 3, 1}}, {{0, 0, 3, 1}, {0, 2, 3, 3}}},
+        TNormaliseCase{"one top, two heights",
+                       {{0, 0, 3, 2}, {4, 0, 6, 1}},
+                       {{0, 0, 3, 1}, {4, 0, 6, 1}, {0, 1, 3, 2}}},
+        TNormaliseCase{
+            "spans right to left", {{4, 0, 6, 1}, {0, 0, 2, 1}}, {{0, 0, 2, 1}, {4, 0, 6, 1}}},
         TNormaliseCase{"negative coordinates", {{-3, -2, 0, 0}}, {{-3, -2, 0, 0}}}));
 
 TEST(Region, RandomRectangleSetsKeepTheirPixelsAndObeyTheBanding) {

@@ -1,8 +1,9 @@
 // What the X11 backend shows other programs and the window manager, read back from a real
-// server (run through with_x.sh): window hints before mapping, the popup menu's keyboard, and
-// the clipboard's targets.
+// server (run through with_x.sh): window hints before mapping, the popup menu's keyboard, the
+// clipboard's targets, and which paints are shown as a window background.
 #include <gtest/gtest.h>
 
+#include "shell/platform/x11_backdrop.h"
 #include "shell/platform/x11_platform.h"
 
 #include <X11/Xatom.h>
@@ -168,6 +169,87 @@ TEST_F(X11Platform, TheClipboardOffersItsTargets) {
   EXPECT_NE(std::find(Targets.begin(), Targets.end(), Utf8), Targets.end());
   XDestroyWindow(Other, Me);
   XCloseDisplay(Other);
+}
+
+// Her window paints one whole-window frame every tick: that, and only that, becomes the
+// window's background; everything else is drawn through the surface, in the order painted.
+TEST_F(X11Platform, OnlyAPaintShowingOneWholeWindowPictureBecomesTheBackground) {
+  TBitmap8 Frame{4, 3, {{10, 20, 30}, {40, 50, 60}}, std::vector<std::uint8_t>(12, 1)};
+  const TPictureRef Ref{&Frame};
+  const TRect Whole{0, 0, 4, 3};
+  using TStep = std::function<void(Canvas&)>;
+  const TStep Fill = [](Canvas& C) { C.FillRect({0, 0, 4, 3}, TRgb{1, 2, 3}); };
+  const TStep Picture = [&](Canvas& C) { C.CopyPicture(Whole, Ref, Whole); };
+  const struct {
+    const char* Name;
+    std::vector<TStep> Steps;
+    bool Backdrop;
+  } Cases[] = {
+      {"a picture over the background", {Fill, Picture}, true},
+      {"a fill over the picture", {Picture, Fill}, false},
+      {"a spot over the picture",
+       {Picture,
+        [](Canvas& C) {
+          C.FillRect({1, 1, 2, 2}, TRgb{});
+        }},
+       false},
+      {"transparent text over the picture",
+       {Picture,
+        [](Canvas& C) {
+          C.DrawString({0, 0, 4, 3}, "A", TFontDesc{}, {false, true, {}});
+        }},
+       false},
+      {"an empty frame over the picture",
+       {Picture,
+        [](Canvas& C) {
+          C.DrawRectangle({0, 0, 4, 3}, std::nullopt, std::nullopt);
+        }},
+       true},
+      {"a part of the picture",
+       {[&](Canvas& C) {
+         C.CopyPicture({0, 0, 2, 3}, Ref, {0, 0, 2, 3});
+       }},
+       false},
+      {"the picture stretched",
+       {[&](Canvas& C) {
+         C.CopyPicture(Whole, Ref, {0, 0, 2, 3});
+       }},
+       false},
+      {"the picture beside the window",
+       {[&](Canvas& C) {
+         C.CopyPicture({1, 0, 5, 3}, Ref, Whole);
+       }},
+       false},
+  };
+  TX11Pictures Pictures(P.DisplayOf());
+  for (const auto& Case : Cases) {
+    TX11Backdrop Paint(Pictures);
+    Paint.Begin(4, 3);
+    for (const TStep& Step : Case.Steps) {
+      Step(Paint);
+    }
+    EXPECT_EQ(Paint.Picture() != XNone, Case.Backdrop) << Case.Name;
+
+    struct TLog final : Canvas {
+      std::vector<char> Ops;
+      void FillRect(const TRect&, TRgb) override { Ops.push_back('f'); }
+      void CopyPicture(const TRect&, const TPictureRef&, const TRect&) override {
+        Ops.push_back('p');
+      }
+      void DrawString(const TRect&, std::string_view, const TFontDesc&,
+                      const TTextOptions&) override {
+        Ops.push_back('t');
+      }
+      void DrawRectangle(const TRect&, std::optional<TRgb>, std::optional<TRgb>) override {
+        Ops.push_back('r');
+      }
+    } Direct, Replayed;
+    for (const TStep& Step : Case.Steps) {
+      Step(Direct);
+    }
+    Paint.Replay(Replayed);
+    EXPECT_EQ(Replayed.Ops, Direct.Ops) << Case.Name;
+  }
 }
 
 } // namespace
