@@ -5,6 +5,8 @@
 #include "assets/Values.h"
 #include "common/Errors.h"
 
+#include <cstdint>
+#include <type_traits>
 #include <vector>
 
 namespace nyarumi {
@@ -49,14 +51,16 @@ public:
   TFormLoader(TComponent& ARoot, const TClassRegistry& ARegistry)
       : FRoot(ARoot), FRegistry(ARegistry) {}
 
-  void Load(const TComponentRecord& ARecord) {
+  // ARecord may be const; a record the loader may change gives each binary value's bytes back
+  // as soon as the value is applied, so that a form's pictures are never held twice.
+  template <class TRecord> void Load(TRecord& ARecord) {
     const TClassInfo& rootInfo = ClassOf(ARecord.ClassName);
     if (!ARecord.Name.empty()) {
       FRoot.SetName(ARecord.Name);
     }
     FCreated.push_back(&FRoot);
     ApplyProperties(FRoot, rootInfo, ARecord);
-    for (const TComponentRecord& child : ARecord.Children) {
+    for (auto& child : ARecord.Children) {
       LoadChild(child, FRoot);
     }
     ResolveReferences();
@@ -100,7 +104,7 @@ private:
     return *info;
   }
 
-  void LoadChild(const TComponentRecord& ARecord, TComponent& AParent) {
+  template <class TRecord> void LoadChild(TRecord& ARecord, TComponent& AParent) {
     const TClassInfo& info = ClassOf(ARecord.ClassName);
     TComponent* component = info.Create ? info.Create(&FRoot, &AParent) : nullptr;
     if (component == nullptr) { // a class that can only be a root
@@ -112,14 +116,14 @@ private:
       FRoot.BindField(ARecord.Name, component);
     }
     ApplyProperties(*component, info, ARecord);
-    for (const TComponentRecord& child : ARecord.Children) {
+    for (auto& child : ARecord.Children) {
       LoadChild(child, *component);
     }
   }
 
-  void ApplyProperties(TComponent& ATarget, const TClassInfo& AInfo,
-                       const TComponentRecord& ARecord) {
-    for (const auto& [path, value] : ARecord.Properties) {
+  template <class TRecord>
+  void ApplyProperties(TComponent& ATarget, const TClassInfo& AInfo, TRecord& ARecord) {
+    for (auto& [path, value] : ARecord.Properties) {
       FCurrentSite = SiteOf(ATarget, AInfo, path);
       try {
         const auto setter = AInfo.Properties.find(path);
@@ -129,6 +133,9 @@ private:
         setter->second(ATarget, value, *this);
       } catch (const Exception& e) {
         RethrowAt(FCurrentSite, e);
+      }
+      if constexpr (!std::is_const_v<TRecord>) {
+        std::vector<std::uint8_t>().swap(value.Bytes);
       }
     }
   }
@@ -178,7 +185,7 @@ void LoadFormStream(TComponent& ARoot, std::span<const std::uint8_t> ABytes,
     const std::string& owner = e.Name().empty() ? e.ClassName() : e.Name();
     RethrowAt(SiteOf(owner, ARegistry.Find(e.ClassName()), e.Property()), e);
   }
-  LoadForm(ARoot, tree, ARegistry);
+  TFormLoader(ARoot, ARegistry).Load(tree);
 }
 
 void AddDesignPosition(TClassInfo& AInfo) {
