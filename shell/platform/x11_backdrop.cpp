@@ -2,6 +2,8 @@
 
 #include "shell/platform/CopyRects.h"
 
+#include <algorithm>
+
 namespace nyarumi::x11 {
 namespace {
 
@@ -62,9 +64,32 @@ void TX11Backdrop::CopyPicture(const TRect& ADest, const TPictureRef& APicture,
   FMixed = false;
 }
 
-Pixmap TX11Backdrop::Picture() const {
+Pixmap TX11Backdrop::Picture() {
+  if (FMixed || !FPicture) {
+    return XNone;
+  }
+  const TPictureRef& P = FPicture->Picture;
+  const TRect& S = FPicture->Source;
+  // Only a whole 32-bit picture is compared: its pixels are all there is to it.
+  const bool Whole = P.Rgb32 != nullptr && P.Indexed == nullptr && S.Left == 0 && S.Top == 0 &&
+                     S.Right == P.Width && S.Bottom == P.Height;
+  const std::size_t Count =
+      Whole ? static_cast<std::size_t>(P.Width) * static_cast<std::size_t>(P.Height) : 0;
+  if (Whole && FLastPixmap != XNone && FLastEvictions == FPictures.Evictions() &&
+      FLastWidth == P.Width && FLastHeight == P.Height &&
+      std::equal(FLastPixels.begin(), FLastPixels.end(), P.Rgb32)) {
+    return FLastPixmap;
+  }
   // XNone also for an inconsistent picture, which the surface then draws as nothing.
-  return FMixed || !FPicture ? XNone : FPictures.Get(FPicture->Picture, FPicture->Source);
+  const Pixmap Result = FPictures.Get(P, S);
+  FLastPixmap = Whole ? Result : XNone;
+  FLastEvictions = FPictures.Evictions();
+  if (FLastPixmap != XNone) {
+    FLastPixels.assign(P.Rgb32, P.Rgb32 + Count);
+    FLastWidth = P.Width;
+    FLastHeight = P.Height;
+  }
+  return Result;
 }
 
 void TX11Backdrop::DrawString(const TRect& ARect, std::string_view AText, const TFontDesc& AFont,

@@ -198,6 +198,7 @@ void TX11Pictures::EvictOldest() {
   });
   XFreePixmap(FDisplay.Dpy(), Oldest->second.Image);
   FEntries.erase(Oldest);
+  ++FEvictions;
 }
 
 } // namespace nyarumi::x11

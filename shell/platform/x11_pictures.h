@@ -36,6 +36,8 @@ public:
   // XNone for an inconsistent picture. Only the part is read: her frames come from one strip.
   Pixmap Get(const TPictureRef& APicture, const TRect& APart);
   std::size_t Uploads() const { return FUploads; }
+  // Grows whenever a pixmap is freed to make room: a pixmap kept from before is then stale.
+  std::size_t Evictions() const { return FEvictions; }
 
   // Writes AWidth x AHeight pixels of 0x00RRGGBB to a drawable.
   void Put(Drawable ATarget, GC AGc, const std::vector<std::uint32_t>& ARgb, int AWidth,
@@ -54,6 +56,7 @@ private:
   GC FGc = nullptr;
   std::uint64_t FClock = 0;
   std::size_t FUploads = 0;
+  std::size_t FEvictions = 0;
 };
 
 } // namespace nyarumi::x11

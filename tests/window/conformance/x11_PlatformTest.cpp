@@ -250,6 +250,24 @@ TEST_F(X11Platform, OnlyAPaintShowingOneWholeWindowPictureBecomesTheBackground) 
     Paint.Replay(Replayed);
     EXPECT_EQ(Replayed.Ops, Direct.Ops) << Case.Name;
   }
+
+  // The same pixels again give the same pixmap; changed pixels in the same buffer another one.
+  std::vector<std::uint32_t> Pixels(12, 0x102030);
+  const TPictureRef Rgb{nullptr, Pixels.data(), 4, 3};
+  TX11Backdrop Paint(Pictures);
+  const auto Show = [&] {
+    Paint.Begin(4, 3);
+    Paint.CopyPicture(Whole, Rgb, Whole);
+    return Paint.Picture();
+  };
+  const Pixmap First = Show();
+  ASSERT_NE(First, XNone);
+  EXPECT_EQ(Show(), First);
+  Pixels[11] = 0xFFFFFF;
+  const Pixmap Changed = Show();
+  EXPECT_NE(Changed, First);
+  Pixels[11] = 0x102030;
+  EXPECT_EQ(Show(), First);
 }
 
 } // namespace
