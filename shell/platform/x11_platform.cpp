@@ -140,6 +140,9 @@ void TX11Platform::Iterate(int ATimeoutMs) {
     });
   }
   PaintMarked();
+  for (const auto& [Id, W] : FWindows) {
+    W->SendMove();
+  }
   CollectGarbage();
   FMayHaveEvents = true;
   if (ATimeoutMs == 0 || FPending || FQuit) {

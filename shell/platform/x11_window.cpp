@@ -172,6 +172,13 @@ void TX11Window::SetCaption(std::string_view ACaption) {
 void TX11Window::MoveToExpected() {
   const int S = FContext.Display.Scale();
   XMoveWindow(FDpy, FWindow, FExpected.X * S, FExpected.Y * S);
+  FMovePending = false;
+}
+
+void TX11Window::SendMove() {
+  if (FMovePending) {
+    MoveToExpected();
+  }
 }
 
 void TX11Window::SetGeometry(TPoint AOuterTopLeft, std::int32_t AClientWidth,
@@ -187,10 +194,12 @@ void TX11Window::SetGeometry(TPoint AOuterTopLeft, std::int32_t AClientWidth,
     WriteHints();
     XMoveResizeWindow(FDpy, FWindow, FExpected.X * S, FExpected.Y * S, static_cast<unsigned>(W * S),
                       static_cast<unsigned>(H * S));
+    FMovePending = false;
   } else if (Moved) {
-    // The one request a step of hers costs: the window manager moves the frame with it
-    // (north-west gravity puts the frame's corner at the point).
-    MoveToExpected();
+    // Sent once the round's callbacks are done (SendMove): her step sets top and left one after
+    // the other, and two requests would make the window manager move her frame twice and echo
+    // a position she has already left.
+    FMovePending = true;
   }
 }
 
@@ -388,8 +397,8 @@ void TX11Window::OnConfigure(const XConfigureEvent& AEvent) {
   // a synthetic one describes a frame not placed yet (openbox sends one at 0,0 while answering
   // the request for the frame's extents).
   const bool Synthetic = AEvent.send_event != 0;
-  if (Synthetic != FReparented) {
-    return;
+  if (Synthetic != FReparented || FMovePending) {
+    return; // a move not sent yet decides where the window goes
   }
   const TPoint Client{AEvent.x - static_cast<int>(FExtents[0]),
                       AEvent.y - static_cast<int>(FExtents[2])};

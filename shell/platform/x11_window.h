@@ -58,6 +58,8 @@ public:
   void SetStayOnTop(bool AStayOnTop);
   void SetSkipTaskbar(bool ASkip);
   void SetCursor(Cursor ACursor);
+  // Sends the move SetGeometry left for the end of the round, if any.
+  void SendMove();
   void Invalidate(std::optional<TRect> AArea);
   bool Dirty() const { return FDirty.has_value(); }
   // Paints the marked area now (nothing while hidden: showing marks it all).
@@ -122,6 +124,7 @@ private:
   bool FMapped = false;
   bool FReparented = false;
   bool FObscured = false;
+  bool FMovePending = false; // FExpected is not asked of the server yet
   bool FWatchVisibility = true;
   long FSelected = 0;              // the event mask as selected
   long FExtents[4] = {0, 0, 0, 0}; // device pixels: left, right, top, bottom

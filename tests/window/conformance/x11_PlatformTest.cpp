@@ -120,6 +120,40 @@ TEST_F(X11Platform, AFrameAddedAfterShowingIsReportedAsAMoveOnceItsSizeIsKnown) 
   EXPECT_EQ(*Corner, About.OuterTopLeft) << "nobody moved it: the frame's corner stays put";
 }
 
+// Her step sets top and then left: the server must see one move, straight to where she ends,
+// or the window manager moves her frame twice and echoes a place she never meant to be.
+TEST_F(X11Platform, AStepOfTopAndLeftIsOneMove) {
+  TWindowParams Main;
+  Main.OuterTopLeft = {100, 100};
+  Main.ClientWidth = 88;
+  Main.ClientHeight = 154;
+  const WindowId W = P.CreateNativeWindow(Main, Events);
+  const Window Her = P.NativeWindowId(W);
+  Display* Other = XOpenDisplay(nullptr);
+  ASSERT_NE(Other, nullptr);
+  XSelectInput(Other, Her, StructureNotifyMask);
+  XSync(Other, False);
+  P.SetWindowVisible(W, true);
+  P.ProcessMessages();
+  XEvent E;
+  XIfEvent(
+      Other, &E, [](Display*, XEvent* A, XPointer) { return A->type == MapNotify ? True : False; },
+      nullptr);
+
+  P.SetWindowGeometry(W, {100, 110}, 88, 154);
+  P.SetWindowGeometry(W, {120, 110}, 88, 154);
+  P.ProcessMessages();
+  std::vector<std::pair<int, int>> Seen;
+  do {
+    XWindowEvent(Other, Her, StructureNotifyMask, &E);
+    if (E.type == ConfigureNotify && E.xconfigure.send_event) {
+      Seen.emplace_back(E.xconfigure.x, E.xconfigure.y);
+    }
+  } while (Seen.empty() || Seen.back() != std::pair{120, 110});
+  EXPECT_EQ(std::count(Seen.begin(), Seen.end(), std::pair{100, 110}), 0);
+  XCloseDisplay(Other);
+}
+
 TEST_F(X11Platform, TheMenuAnswersArrowsAccessKeysAndEscape) {
   std::vector<TMenuEntry> Entries(5);
   Entries[0].Separator = true;
