@@ -161,8 +161,15 @@ void TX11Window::ReassertStates() {
 }
 
 void TX11Window::SetCaption(std::string_view ACaption) {
-  const std::string Caption(ACaption);
-  XStoreName(FDpy, FWindow, Caption.c_str());
+  std::string Caption(ACaption);
+  // WM_NAME is Latin-1 (STRING) or compound text, never UTF-8: tools and window managers that
+  // read only WM_NAME would show her Japanese captions as mojibake.
+  char* List[] = {Caption.data()};
+  XTextProperty Name{};
+  if (Xutf8TextListToTextProperty(FDpy, List, 1, XStdICCTextStyle, &Name) >= Success) {
+    XSetWMName(FDpy, FWindow, &Name);
+    XFree(Name.value);
+  }
   XChangeProperty(FDpy, FWindow, FContext.Display.Atoms().NetWmName,
                   FContext.Display.Atoms().Utf8String, 8, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(Caption.data()),

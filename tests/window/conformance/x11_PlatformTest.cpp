@@ -7,6 +7,7 @@
 #include "shell/platform/x11_platform.h"
 
 #include <X11/Xatom.h>
+#include <X11/Xutil.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -69,6 +70,7 @@ TEST_F(X11Platform, WindowsCarryTheirHintsBeforeTheWindowManagerSeesThem) {
   TWindowParams About = Main;
   About.Border = TWindowBorder::ToolWindow;
   About.StayOnTop = false;
+  About.Caption = "バージョン情報";
   const Window Box = P.NativeWindowId(P.CreateNativeWindow(About, Events));
   XSync(Dpy(), False);
 
@@ -95,6 +97,17 @@ TEST_F(X11Platform, WindowsCarryTheirHintsBeforeTheWindowManagerSeesThem) {
   EXPECT_STREQ(Class.res_class, "Nyarumi");
   XFree(Class.res_name);
   XFree(Class.res_class);
+
+  // Programs that read only WM_NAME decode it by its type: it must not be UTF-8 called STRING.
+  XTextProperty Name{};
+  ASSERT_TRUE(XGetWMName(Dpy(), Box, &Name));
+  char** List = nullptr;
+  int Count = 0;
+  ASSERT_EQ(Xutf8TextPropertyToTextList(Dpy(), &Name, &List, &Count), Success);
+  ASSERT_EQ(Count, 1);
+  EXPECT_STREQ(List[0], "バージョン情報");
+  XFreeStringList(List);
+  XFree(Name.value);
 }
 
 TEST_F(X11Platform, AFrameAddedAfterShowingIsReportedAsAMoveOnceItsSizeIsKnown) {
