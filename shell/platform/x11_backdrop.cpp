@@ -46,9 +46,7 @@ void TX11Backdrop::FillRect(const TRect& ARect, TRgb AColor) {
 void TX11Backdrop::CopyPicture(const TRect& ADest, const TPictureRef& APicture,
                                const TRect& ASource) {
   FOps.emplace_back(TCopy{ADest, APicture, ASource});
-  const std::int32_t W = APicture.Indexed != nullptr ? APicture.Indexed->Width : APicture.Width;
-  const std::int32_t H = APicture.Indexed != nullptr ? APicture.Indexed->Height : APicture.Height;
-  const auto Rects = ClipCopy(ADest, ASource, W, H);
+  const auto Rects = ClipCopy(ADest, ASource, WidthOf(APicture), HeightOf(APicture));
   if (!Rects) {
     return; // draws nothing
   }

@@ -22,9 +22,7 @@ void TX11Canvas::FillRect(const TRect& ARect, TRgb AColor) {
 
 void TX11Canvas::CopyPicture(const TRect& ADest, const TPictureRef& APicture,
                              const TRect& ASource) {
-  const std::int32_t W = APicture.Indexed != nullptr ? APicture.Indexed->Width : APicture.Width;
-  const std::int32_t H = APicture.Indexed != nullptr ? APicture.Indexed->Height : APicture.Height;
-  const auto Rects = ClipCopy(ADest, ASource, W, H);
+  const auto Rects = ClipCopy(ADest, ASource, WidthOf(APicture), HeightOf(APicture));
   if (!Rects) {
     return;
   }

@@ -20,13 +20,6 @@ bool Consistent(const TPictureRef& P) {
   return P.Rgb32 != nullptr && P.Width > 0 && P.Height > 0;
 }
 
-std::int32_t WidthOf(const TPictureRef& P) {
-  return P.Indexed != nullptr ? P.Indexed->Width : P.Width;
-}
-std::int32_t HeightOf(const TPictureRef& P) {
-  return P.Indexed != nullptr ? P.Indexed->Height : P.Height;
-}
-
 std::uint64_t Step(std::uint64_t AHash, std::uint64_t AWord) {
   AHash = (AHash ^ AWord) * 0x100000001B3ULL;
   return AHash ^ (AHash >> 29);
@@ -66,6 +59,13 @@ bool InsidePicture(const TPictureRef& P, const TRect& APart) {
 }
 
 } // namespace
+
+std::int32_t WidthOf(const TPictureRef& P) {
+  return P.Indexed != nullptr ? P.Indexed->Width : P.Width;
+}
+std::int32_t HeightOf(const TPictureRef& P) {
+  return P.Indexed != nullptr ? P.Indexed->Height : P.Height;
+}
 
 std::uint64_t PictureHash(const TPictureRef& APicture, std::optional<TRect> APart) {
   std::uint64_t H = 0xCBF29CE484222325ULL;

@@ -16,6 +16,10 @@
 
 namespace nyarumi::x11 {
 
+// The size of a picture, whichever form its pixels take.
+std::int32_t WidthOf(const TPictureRef& APicture);
+std::int32_t HeightOf(const TPictureRef& APicture);
+
 // A fingerprint of a part of a picture (all of it by default): its size, pixels and palette.
 // Equal parts of any pictures get the same one, a changed part another.
 std::uint64_t PictureHash(const TPictureRef& APicture, std::optional<TRect> APart = std::nullopt);
