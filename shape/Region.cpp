@@ -238,6 +238,14 @@ bool TRegion::Offset(std::int32_t ADx, std::int32_t ADy) {
 }
 
 TRegion TRegion::Union(const TRegion& AOther) const {
+  // With nothing on one side the other is the answer, normalised already: every step copies
+  // her outline this way.
+  if (FRects.empty()) {
+    return AOther;
+  }
+  if (AOther.FRects.empty()) {
+    return *this;
+  }
   std::vector<TRect> all = FRects;
   all.insert(all.end(), AOther.FRects.begin(), AOther.FRects.end());
   return FromRects(std::move(all));

@@ -31,6 +31,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -60,6 +61,9 @@ struct TPictureRef {
   const std::uint32_t* Rgb32 = nullptr;
   std::int32_t Width = 0;
   std::int32_t Height = 0;
+  // Set when the pixels can never change: while a backend holds it, the same owner means the
+  // same pixels, so an upload can be found again without reading them.
+  std::shared_ptr<const void> Owner;
 };
 
 struct TFontDesc {

@@ -157,7 +157,7 @@ Pixmap TX11Pictures::Get(const TPictureRef& APicture, const TRect& APart) {
   if (!Consistent(APicture) || !InsidePicture(APicture, APart)) {
     return XNone;
   }
-  const std::uint64_t Hash = PictureHash(APicture, APart);
+  const std::uint64_t Hash = HashOf(APicture, APart);
   Entry& E = FEntries[Hash];
   E.LastUse = ++FClock;
   if (E.Image == XNone) {
@@ -190,6 +190,22 @@ Pixmap TX11Pictures::Get(const TPictureRef& APicture, const TRect& APart) {
     EvictOldest();
   }
   return Result;
+}
+
+std::uint64_t TX11Pictures::HashOf(const TPictureRef& APicture, const TRect& APart) {
+  if (!APicture.Owner) {
+    return PictureHash(APicture, APart);
+  }
+  const auto Found = FOwned.find(APicture.Owner.get());
+  if (Found != FOwned.end() && Found->second.Part == APart) {
+    return Found->second.Hash;
+  }
+  const std::uint64_t Hash = PictureHash(APicture, APart);
+  if (Found == FOwned.end() && FOwned.size() >= 2 * MaxCachedPictures) {
+    FOwned.clear(); // a program that keeps making new pictures would otherwise keep them all
+  }
+  FOwned[APicture.Owner.get()] = TOwned{APicture.Owner, APart, Hash};
+  return Hash;
 }
 
 void TX11Pictures::EvictOldest() {

@@ -10,6 +10,7 @@
 #include <X11/Xlib.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -52,10 +53,18 @@ private:
     Pixmap Image = XNone;
     std::uint64_t LastUse = 0;
   };
+  // A fingerprint taken once for pictures that cannot change, kept with the picture's owner.
+  struct TOwned {
+    std::shared_ptr<const void> Keep;
+    TRect Part;
+    std::uint64_t Hash = 0;
+  };
+  std::uint64_t HashOf(const TPictureRef& APicture, const TRect& APart);
   void EvictOldest();
 
   const TX11Display& FDisplay;
   std::unordered_map<std::uint64_t, Entry> FEntries; // by PictureHash
+  std::unordered_map<const void*, TOwned> FOwned;
   std::vector<std::uint32_t> FScratch; // pixels in the visual's format, reused between uploads
   GC FGc = nullptr;
   std::uint64_t FClock = 0;

@@ -4,7 +4,6 @@
 #include "shell/window/Form.h"
 
 #include <limits>
-#include <vector>
 
 namespace nyarumi {
 
@@ -24,9 +23,7 @@ void TFormRgn::LoadRegion(TMemoryStream& AStream) {
   } rewind{AStream};
   AStream.SetPosition(0);
   const RegionId previous = FRegion;
-  std::vector<std::uint8_t> buffer(AStream.Size(), 0);
-  AStream.Read(buffer);
-  const RegionId region = CurrentPlatform().ExtCreateRegion(buffer);
+  const RegionId region = CurrentPlatform().ExtCreateRegion(AStream.Bytes());
   if (region == RegionId::None) {
     throw Exception(MSG_EXTCREATEREGION_FAILED);
   }

@@ -67,6 +67,50 @@ void CopyPlain(TBitmap32& AOut, const TRect& AClip, std::int64_t ADx, std::int64
   }
 }
 
+// Whether APicture shows the palette picture's pixels everywhere outside ARect, a rectangle
+// within both (they have the same size).
+bool AgreeOutside(const TPicture& APicture, const TBitmap8& AOther, const TRect& ARect) {
+  const auto w = static_cast<std::size_t>(AOther.Width);
+  if (AOther.Pixels.size() < w * static_cast<std::size_t>(AOther.Height)) {
+    return false;
+  }
+  const TBitmap8* indexed = APicture.Indexed();
+  // Pictures drawn from one palette compare by index, row piece by row piece.
+  const bool sameColors = indexed != nullptr && indexed->Palette == AOther.Palette &&
+                          indexed->Pixels.size() >= AOther.Pixels.size();
+  const auto agree = [&](std::int32_t y, std::int32_t from, std::int32_t to) {
+    const std::size_t first = static_cast<std::size_t>(y) * w + static_cast<std::size_t>(from);
+    const auto count = static_cast<std::size_t>(to - from);
+    if (sameColors) {
+      return std::equal(AOther.Pixels.begin() + static_cast<std::ptrdiff_t>(first),
+                        AOther.Pixels.begin() + static_cast<std::ptrdiff_t>(first + count),
+                        indexed->Pixels.begin() + static_cast<std::ptrdiff_t>(first));
+    }
+    for (std::int32_t x = from; x < to; ++x) {
+      const std::uint8_t index =
+          AOther.Pixels[static_cast<std::size_t>(y) * w + static_cast<std::size_t>(x)];
+      const std::uint32_t color =
+          index < AOther.Palette.size()
+              ? RgbToPixel({AOther.Palette[index].Red, AOther.Palette[index].Green,
+                            AOther.Palette[index].Blue})
+              : 0; // an index past the palette shows black
+      if (APicture.Pixel(x, y) != color) {
+        return false;
+      }
+    }
+    return true;
+  };
+  for (std::int32_t y = 0; y < AOther.Height; ++y) {
+    const bool inside = y >= ARect.Top && y < ARect.Bottom;
+    const bool same = inside ? agree(y, 0, ARect.Left) && agree(y, ARect.Right, AOther.Width)
+                             : agree(y, 0, AOther.Width);
+    if (!same) {
+      return false;
+    }
+  }
+  return true;
+}
+
 } // namespace
 
 std::optional<TColor> ColorFromIdent(std::string_view AIdent) {
@@ -199,8 +243,37 @@ void TPicture::Clear() {
 }
 
 void TPicture::Assign(TBitmap8 ABitmap) {
-  FData = std::move(ABitmap);
+  FData = std::make_shared<const TBitmap8>(std::move(ABitmap));
   Changed();
+}
+
+const TBitmap8* TPicture::Indexed() const {
+  const auto* shared = std::get_if<std::shared_ptr<const TBitmap8>>(&FData);
+  return shared != nullptr ? shared->get() : nullptr;
+}
+
+bool TPicture::ShareIfCopyEquals(const TPicture& ASource, const TRect& ARect) {
+  const auto* source = std::get_if<std::shared_ptr<const TBitmap8>>(&ASource.FData);
+  if (source == nullptr) {
+    return false;
+  }
+  const std::int32_t w = ASource.Width();
+  const std::int32_t h = ASource.Height();
+  if (Width() != w || Height() != h || ARect.IsEmpty() || ARect.Left < 0 || ARect.Top < 0 ||
+      ARect.Right > w || ARect.Bottom > h) {
+    return false;
+  }
+  const std::int64_t inside = std::int64_t{ARect.Width()} * ARect.Height();
+  if (std::int64_t{w} * h - inside > inside) {
+    return false;
+  }
+  const auto* mine = std::get_if<std::shared_ptr<const TBitmap8>>(&FData);
+  // The copy leaves everything outside ARect as it is: equal only if that part is already.
+  if ((mine == nullptr || *mine != *source) && !AgreeOutside(*this, **source, ARect)) {
+    return false;
+  }
+  FData = *source;
+  return true;
 }
 
 void TPicture::SetSize(std::int32_t AWidth, std::int32_t AHeight) {
@@ -249,7 +322,10 @@ TBitmap32& TPicture::Writable() {
 
 TPictureRef TPicture::Ref() const {
   TPictureRef ref;
-  ref.Indexed = Indexed();
+  if (const auto* shared = std::get_if<std::shared_ptr<const TBitmap8>>(&FData)) {
+    ref.Indexed = shared->get();
+    ref.Owner = *shared;
+  }
   if (const TBitmap32* b = Rgb32()) {
     ref.Rgb32 = b->Pixels.data();
   }
@@ -297,12 +373,16 @@ void TCanvas::CopyRect(const TRect& ADest, const TCanvas& ASource, const TRect& 
     CopyRect(ADest, from, ASourceRect);
     return;
   }
-  TBitmap32& out = dst.Writable();
-  const TRect clip = Intersect(ADest, {0, 0, out.Width, out.Height});
   const std::int32_t dw = ADest.Width();
   const std::int32_t dh = ADest.Height();
   const std::int32_t sw = ASourceRect.Width();
   const std::int32_t sh = ASourceRect.Height();
+  if (ADest == ASourceRect && dst.ShareIfCopyEquals(src, ADest)) {
+    dst.Changed();
+    return;
+  }
+  TBitmap32& out = dst.Writable();
+  const TRect clip = Intersect(ADest, {0, 0, out.Width, out.Height});
   if (dw == sw && dh == sh) {
     CopyPlain(out, clip, std::int64_t{ASourceRect.Left} - ADest.Left,
               std::int64_t{ASourceRect.Top} - ADest.Top, src);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -103,7 +104,9 @@ struct TBitmap32 {
 };
 
 // What an image shows: nothing, an 8-bit palette picture as loaded, or 32-bit pixels once
-// something has drawn on it.
+// something has drawn on it. Palette pictures never change in place, so a copy that leaves
+// another picture equal to one shares its pixels instead: her every tick copies a frame three
+// times.
 class TPicture {
 public:
   bool Empty() const;
@@ -113,7 +116,7 @@ public:
   void Assign(TBitmap8 ABitmap);
   // A fresh white 32-bit picture of this size.
   void SetSize(std::int32_t AWidth, std::int32_t AHeight);
-  const TBitmap8* Indexed() const { return std::get_if<TBitmap8>(&FData); }
+  const TBitmap8* Indexed() const;
   const TBitmap32* Rgb32() const { return std::get_if<TBitmap32>(&FData); }
   // Turns an 8-bit picture into 32-bit pixels so that it can be drawn on.
   TBitmap32& Writable();
@@ -123,8 +126,14 @@ public:
   std::function<void()> OnChange;
   void Changed();
 
+  // Whether copying ARect of ASource onto the same place of this picture would leave the two
+  // equal; then it shows ASource's pixels from now on (and true). Only tried when ASource is a
+  // palette picture of the same size and the rest of the picture is no bigger than ARect, so
+  // the check costs less than the copy it saves.
+  bool ShareIfCopyEquals(const TPicture& ASource, const TRect& ARect);
+
 private:
-  std::variant<std::monostate, TBitmap8, TBitmap32> FData;
+  std::variant<std::monostate, std::shared_ptr<const TBitmap8>, TBitmap32> FData;
 };
 
 // Draws on one picture. Coordinates are the picture's pixels; everything is clipped to it.

@@ -20,21 +20,62 @@ TBitmap8 Frame() {
   return b;
 }
 
-TEST_F(WindowTest, FrameRectCopiesArePlainPixelCopiesThatLeaveTheLastRowAndColumn) {
-  TImage frame(nullptr);
-  frame.Picture().Assign(Frame());
-  TImage front(nullptr);
-  front.SetBounds(0, 0, 88, 154);
-  front.Canvas().FillRect({0, 0, 87, 153}); // the default brush is white
-  const TRect frameRect{0, 0, 87, 153};
-  front.Canvas().CopyRect(frameRect, frame.Canvas(), frameRect);
-  for (int y = 0; y < 154; ++y) {
-    for (int x = 0; x < 88; ++x) {
-      const std::uint32_t expected = (x < 87 && y < 153) ? frame.Picture().Pixel(x, y) : 0xFFFFFFu;
-      ASSERT_EQ(front.Canvas().Pixel(x, y), expected) << x << "," << y;
+// An 88 x 154 palette picture whose pixels outside the frame rectangle are white.
+TBitmap8 WhiteEdgedFrame(int AShift) {
+  TBitmap8 b = Frame();
+  for (int y = 0; y < b.Height; ++y) {
+    for (int x = 0; x < b.Width; ++x) {
+      const bool edge = x == 87 || y == 153;
+      b.Pixels[static_cast<std::size_t>(y * b.Width + x)] =
+          edge ? 0 : static_cast<std::uint8_t>((x + y + AShift) % 3);
     }
   }
-  EXPECT_NE(frame.Picture().Indexed(), nullptr); // reading a picture does not convert it
+  return b;
+}
+
+// A copy that leaves the front equal to the frame shows the frame's pixels without copying
+// them; either way the front ends up as the copy defines, and drawing on it later leaves the
+// frame alone.
+TEST_F(WindowTest, FrameRectCopiesArePlainPixelCopiesThatLeaveTheLastRowAndColumn) {
+  const struct {
+    const char* Name;
+    TBitmap8 First;
+    TBitmap8 Second;
+    bool Shared;
+  } cases[] = {
+      {"patterned edges", Frame(), Frame(), false},
+      {"white edges", WhiteEdgedFrame(0), WhiteEdgedFrame(1), true},
+  };
+  for (const auto& c : cases) {
+    TImage front(nullptr);
+    front.SetBounds(0, 0, 88, 154);
+    front.Canvas().FillRect({0, 0, 87, 153}); // the default brush is white
+    const TRect frameRect{0, 0, 87, 153};
+    for (const TBitmap8* bitmap : {&c.First, &c.Second, &c.First}) {
+      TImage frame(nullptr);
+      frame.Picture().Assign(*bitmap);
+      front.Canvas().CopyRect(frameRect, frame.Canvas(), frameRect);
+      for (int y = 0; y < 154; ++y) {
+        for (int x = 0; x < 88; ++x) {
+          const std::uint32_t expected =
+              (x < 87 && y < 153) ? frame.Picture().Pixel(x, y) : 0xFFFFFFu;
+          ASSERT_EQ(front.Canvas().Pixel(x, y), expected) << c.Name << " " << x << "," << y;
+        }
+      }
+      EXPECT_EQ(front.Picture().Ref().Owner == frame.Picture().Ref().Owner, c.Shared) << c.Name;
+      EXPECT_NE(frame.Picture().Indexed(), nullptr); // reading a picture does not convert it
+      const std::uint32_t framePixel = frame.Picture().Pixel(0, 0);
+      TImage back(nullptr);
+      back.SetBounds(0, 0, 88, 154);
+      back.Canvas().FillRect({0, 0, 87, 153});
+      back.Canvas().CopyRect(frameRect, front.Canvas(), frameRect);
+      back.Canvas().Brush.Color = clLime;
+      back.Canvas().FillRect({0, 0, 1, 1});
+      EXPECT_EQ(back.Canvas().Pixel(0, 0), 0x00FF00u) << c.Name;
+      EXPECT_EQ(frame.Picture().Pixel(0, 0), framePixel) << c.Name;
+      EXPECT_EQ(front.Canvas().Pixel(0, 0), framePixel) << c.Name;
+    }
+  }
 }
 
 TEST_F(WindowTest, CanvasFillsAreClippedAndCopiesWithinOnePictureUseTheOldPixels) {

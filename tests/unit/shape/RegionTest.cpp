@@ -211,6 +211,11 @@ TEST(Region, UnionAndMirror) {
   EXPECT_EQ(*left, TRegion::FromRects({{74, 40, 86, 50}, {24, 40, 64, 50}, {82, 50, 84, 60}}));
   EXPECT_EQ(left->Rects().size(), right.Rects().size());
   EXPECT_EQ(left->MirrorX(94), right);
+  EXPECT_EQ(TRegion().Union(right), right); // how an outline is copied
+  EXPECT_EQ(right.Union(TRegion()), right);
+  EXPECT_EQ(right.Union(TRegion::FromRects({{0, 0, 9, 45}})),
+            TRegion::FromRects({{0, 0, 9, 40}, {0, 40, 20, 45}, {30, 40, 70, 45}, {8, 45, 20, 50},
+                                {30, 45, 70, 50}, {10, 50, 12, 60}}));
 }
 
 } // namespace

@@ -315,6 +315,21 @@ TEST_F(X11Platform, OnlyAPaintShowingOneWholeWindowPictureBecomesTheBackground) 
   EXPECT_NE(Changed, First);
   Pixels[11] = 0x102030;
   EXPECT_EQ(Show(), First);
+
+  // Pictures that cannot change are found by their owner, and each part by itself.
+  const auto Owned = [](std::uint8_t AIndex) {
+    auto B = std::make_shared<const TBitmap8>(
+        TBitmap8{4, 3, {{10, 20, 30}, {40, 50, 60}}, std::vector<std::uint8_t>(12, AIndex)});
+    return TPictureRef{B.get(), nullptr, 0, 0, B};
+  };
+  const TPictureRef Dark = Owned(0), Light = Owned(1);
+  const Pixmap DarkWhole = Pictures.Get(Dark, Whole);
+  const std::size_t Uploads = Pictures.Uploads();
+  EXPECT_EQ(Pictures.Get(Dark, Whole), DarkWhole);
+  EXPECT_EQ(Pictures.Uploads(), Uploads);
+  EXPECT_NE(Pictures.Get(Light, Whole), DarkWhole);
+  EXPECT_NE(Pictures.Get(Dark, TRect{0, 0, 2, 3}), DarkWhole);
+  EXPECT_EQ(Pictures.Get(Dark, Whole), DarkWhole);
 }
 
 } // namespace
