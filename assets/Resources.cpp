@@ -1,5 +1,12 @@
 #include "assets/Resources.h"
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
+#include <cstdint>
+
 namespace nyarumi {
 namespace {
 
@@ -37,6 +44,22 @@ std::span<const std::uint8_t> LookupResource(std::string_view AName) {
     }
   }
   return {};
+}
+
+void ReleaseResourcePages() {
+#if defined(__linux__)
+  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  for (const TResourceRegistration* r = Head(); r != nullptr; r = r->FNext) {
+    const auto begin = reinterpret_cast<std::uintptr_t>(r->FBytes.data());
+    const std::uintptr_t first = (begin + page - 1) / page * page;
+    const std::uintptr_t last = (begin + r->FBytes.size()) / page * page;
+    if (last > first) {
+      // Whole pages of constant bytes only: never written, so dropping them loses nothing. A
+      // failure just leaves them where they are.
+      madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+    }
+  }
+#endif
 }
 
 } // namespace nyarumi

@@ -12,6 +12,11 @@ namespace nyarumi {
 // such resource was linked in. Embedded files are never empty.
 std::span<const std::uint8_t> LookupResource(std::string_view AName);
 
+// Gives back the memory pages that hold nothing but embedded bytes: once the windows are built
+// nobody reads them, and a later read still works, the system reading them back from the
+// program file. Does nothing where the system has no such way.
+void ReleaseResourcePages();
+
 // Created by the generated sources as static objects, one per embedded file; it links itself
 // into the list that LookupResource searches. Never create one elsewhere.
 class TResourceRegistration {
@@ -22,6 +27,7 @@ public:
 
 private:
   friend std::span<const std::uint8_t> LookupResource(std::string_view);
+  friend void ReleaseResourcePages();
   std::string_view FName;
   std::span<const std::uint8_t> FBytes;
   const TResourceRegistration* FNext = nullptr;

@@ -1,5 +1,6 @@
 #include "shell/Program.h"
 
+#include "assets/Resources.h"
 #include "assets/fileIN.h"
 #include "shell/ABOUT.h"
 #include "shell/formMain.h"
@@ -32,6 +33,8 @@ int RunProgram() {
     const std::unique_ptr<TfrmMAIN> main = CreatefrmMAIN(registry);
     const std::unique_ptr<TfrmABUT> about = CreateAboutWindow(registry);
     main->SetAboutForm(about.get());
+    // Both windows are built: her 700 KB of form streams need not stay in memory all day.
+    ReleaseResourcePages();
     app.Run();
     main->SetAboutForm(nullptr);
   } catch (const std::exception& e) {

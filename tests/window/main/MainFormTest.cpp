@@ -10,6 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
 namespace nyarumi {
 namespace {
 
@@ -23,6 +28,22 @@ TClassRegistry ProgramRegistry() {
   RegisterfileIN(registry);
   RegisterfrmMAIN(registry);
   return registry;
+}
+
+// Resident KiB of the mapping that holds AAddress, or 0 where the system does not say.
+long ResidentKiB(const void* AAddress) {
+  std::ifstream maps("/proc/self/smaps");
+  const auto at = reinterpret_cast<std::uintptr_t>(AAddress);
+  bool inside = false;
+  for (std::string line; std::getline(maps, line);) {
+    unsigned long from = 0, to = 0;
+    if (std::sscanf(line.c_str(), "%lx-%lx ", &from, &to) == 2 && line.find(' ') < 30) {
+      inside = from <= at && at < to;
+    } else if (inside && line.rfind("Rss:", 0) == 0) {
+      return std::stol(line.substr(4));
+    }
+  }
+  return 0;
 }
 
 std::uint32_t Ink(int AFrame) {
@@ -341,6 +362,19 @@ TEST_F(MainFormTest, TheEmbeddedStreamMakesAShapedStandingCharacter) {
   for (int i = 0; i < FRAME_COUNT; ++i) {
     EXPECT_FALSE(Form->FramePictures[static_cast<std::size_t>(i)]->Visible());
   }
+
+  // Released pages leave memory, and the stream still reads back whole.
+  const auto bytes = LookupResource("TFRMMAIN");
+  const long before = ResidentKiB(bytes.data());
+  ReleaseResourcePages();
+#if defined(__linux__)
+  EXPECT_LT(ResidentKiB(bytes.data()), before - static_cast<long>(bytes.size() / 2048));
+#endif
+  Form.reset();
+  Form = CreatefrmMAIN(Registry);
+  EXPECT_EQ(Code(), 0x112);
+  ASSERT_TRUE(Window().Region.has_value());
+  EXPECT_EQ(Window().Region->Bounds().Bottom, 146);
 }
 
 } // namespace
