@@ -150,7 +150,7 @@ void TX11Button::Paint() {
   const TPoint Size = FContext.Fonts.Extent(Text, Font, std::nullopt);
   const int Shift = Down ? S : 0;
   const int X = (W - Size.X) / 2 + Shift, Y = (H - Size.Y) / 2 + Shift;
-  if (XftDraw* Draw = FSurface.TextDraw()) {
+  if (const Picture Draw = FSurface.TextPicture(); Draw != XNone) {
     const TRect Inside{2 * S, 2 * S, W - 2 * S, H - 2 * S};
     if (!FEnabled) {
       // Disabled text is embossed: a white copy one pixel down and right.

@@ -69,7 +69,7 @@ void TX11Canvas::DrawString(const TRect& ARect, std::string_view AText, const TF
   if (AText.empty()) {
     return;
   }
-  if (XftDraw* Draw = FSurface.TextDraw()) {
+  if (const Picture Draw = FSurface.TextPicture(); Draw != XNone) {
     FFonts.Draw(Draw, D, AText, AFont, AOptions.WordWrap);
   }
 }

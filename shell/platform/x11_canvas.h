@@ -1,6 +1,6 @@
 #pragma once
 // The canvas a paint callback draws with: fills and picture copies on a window's surface, text
-// through Xft. Coordinates come in logical pixels and are multiplied by the display's scale.
+// through the render extension. Coordinates come in logical pixels and are multiplied by the display's scale.
 #include "shell/platform/Platform.h"
 #include "shell/platform/x11_display.h"
 #include "shell/platform/x11_fonts.h"

@@ -1,7 +1,7 @@
 #include "shell/platform/x11_display.h"
 
 #include "common/Errors.h"
-#include "shell/platform/x11_xft.h"
+#include "shell/platform/x11_textlib.h"
 #include "shell/platform/xdg_desktop.h"
 
 #include <X11/Xresource.h>
@@ -29,21 +29,15 @@ std::optional<int> ParseInt(std::string_view AText) {
   return Value;
 }
 
-// The value of "Xft.dpi:" in a resource database string, as the desktop's settings daemon or
-// xrdb left it.
 std::optional<double> XftDpi(std::string_view AResources) {
-  constexpr std::string_view Key = "Xft.dpi:";
-  std::size_t Pos = 0;
-  while ((Pos = AResources.find(Key, Pos)) != std::string_view::npos) {
-    if (Pos == 0 || AResources[Pos - 1] == '\n') {
-      const std::string Value(AResources.substr(Pos + Key.size(), 32));
-      char* End = nullptr;
-      const double Dpi = std::strtod(Value.c_str(), &End);
-      if (End != Value.c_str() && std::isfinite(Dpi) && Dpi > 0) {
-        return Dpi;
-      }
-    }
-    Pos += Key.size();
+  const auto Value = ResourceValue(AResources, "Xft.dpi");
+  if (!Value) {
+    return std::nullopt;
+  }
+  char* End = nullptr;
+  const double Dpi = std::strtod(Value->c_str(), &End);
+  if (End != Value->c_str() && std::isfinite(Dpi) && Dpi > 0) {
+    return Dpi;
   }
   return std::nullopt;
 }
@@ -53,6 +47,25 @@ int ShiftOf(unsigned long AMask) {
 }
 
 } // namespace
+
+std::optional<std::string> ResourceValue(std::string_view AResources, std::string_view AName) {
+  const std::string Key = std::string(AName) + ":";
+  std::size_t Pos = 0;
+  while ((Pos = AResources.find(Key, Pos)) != std::string_view::npos) {
+    if (Pos == 0 || AResources[Pos - 1] == '\n') {
+      std::string_view Value = AResources.substr(Pos + Key.size());
+      Value = Value.substr(0, Value.find('\n'));
+      const auto First = Value.find_first_not_of(" \t");
+      if (First == std::string_view::npos) {
+        return std::string();
+      }
+      Value = Value.substr(First);
+      return std::string(Value.substr(0, Value.find_last_not_of(" \t") + 1));
+    }
+    Pos += Key.size();
+  }
+  return std::nullopt;
+}
 
 int ScaleFromDpi(std::optional<std::string_view> AResources,
                  std::optional<std::string_view> AOverride) {
@@ -132,15 +145,23 @@ TX11Display::~TX11Display() {
   XCloseDisplay(FDisplay);
 }
 
-const TXftLibrary& TX11Display::Xft() const {
-  if (!FXft) {
+const TTextLibrary& TX11Display::Text() const {
+  if (!FText) {
     std::string Error;
-    FXft = TXftLibrary::Load(Error);
-    if (!FXft) {
-      throw Exception("Text cannot be drawn without Xft and fontconfig: " + Error);
+    FText = TTextLibrary::Load(Error);
+    if (!FText) {
+      throw Exception("Text cannot be drawn without fontconfig, FreeType and Xrender: " + Error);
     }
   }
-  return *FXft;
+  return *FText;
+}
+
+std::optional<std::string> TX11Display::Resource(std::string_view AName) const {
+  const char* Resources = XResourceManagerString(FDisplay);
+  if (Resources == nullptr) {
+    return std::nullopt;
+  }
+  return ResourceValue(Resources, AName);
 }
 
 unsigned long TX11Display::Pixel(TRgb AColor) const {

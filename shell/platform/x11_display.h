@@ -48,7 +48,11 @@ struct TAtoms {
 int ScaleFromDpi(std::optional<std::string_view> AResources,
                  std::optional<std::string_view> AOverride);
 
-class TXftLibrary;
+// The value of the resource AName ("Xft.hinting") in a resource database string, as the
+// desktop's settings daemon or xrdb left it, blanks around it removed.
+std::optional<std::string> ResourceValue(std::string_view AResources, std::string_view AName);
+
+class TTextLibrary;
 
 class TX11Display {
 public:
@@ -68,8 +72,11 @@ public:
   const TAtoms& Atoms() const { return FAtoms; }
   int Scale() const { return FScale; }
 
-  // Xft and fontconfig, loaded on the first call; throws when they cannot be.
-  const TXftLibrary& Xft() const;
+  // fontconfig, FreeType and the render library, loaded on the first call; throws when they
+  // cannot be.
+  const TTextLibrary& Text() const;
+  // A resource of the desktop's database, read when asked.
+  std::optional<std::string> Resource(std::string_view AName) const;
 
   unsigned long Pixel(TRgb AColor) const;
   // A 0x00RRGGBB value as the pixel the visual stores.
@@ -85,7 +92,7 @@ private:
   TAtoms FAtoms;
   int FScale = 1;
   int FRedShift = 16, FGreenShift = 8, FBlueShift = 0;
-  mutable std::unique_ptr<TXftLibrary> FXft;
+  mutable std::unique_ptr<TTextLibrary> FText;
 };
 
 } // namespace nyarumi::x11

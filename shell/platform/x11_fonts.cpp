@@ -1,9 +1,15 @@
 #include "shell/platform/x11_fonts.h"
 
 #include "common/Errors.h"
-#include "shell/platform/x11_xft.h"
+#include "shell/platform/x11_textlib.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 
 namespace nyarumi::x11 {
 namespace {
@@ -162,49 +168,253 @@ std::vector<TTextLine> BreakLines(const std::u32string& AText, const std::vector
   return Lines;
 }
 
-TX11Fonts::~TX11Fonts() {
-  if (!FFaces.empty()) {
-    // Xft keeps closed fonts in a cache of the display and frees them while the display closes,
-    // after the render extension has already forgotten it; a display opened later at the same
-    // address then meets stale render data. With no cache the fonts go now, while all is alive.
-    FcPattern* Defaults = FDisplay.Xft().PatternCreate();
-    FDisplay.Xft().PatternAddInteger(Defaults, XFT_MAX_UNREF_FONTS, 0);
-    FDisplay.Xft().DefaultSet(FDisplay.Dpy(), Defaults);
+namespace {
+
+// FreeType reads the font through this: a count of 0 asks only whether the offset exists.
+unsigned long ReadFont(FT_Stream AStream, unsigned long AOffset, unsigned char* ABuffer,
+                       unsigned long ACount) {
+  if (ACount == 0) {
+    return AOffset > AStream->size ? 1 : 0;
   }
-  for (auto& [K, F] : FFaces) {
-    if (F.Fallback != nullptr && F.Fallback != F.Primary) {
-      FDisplay.Xft().FontClose(FDisplay.Dpy(), F.Fallback);
+  const auto Descriptor = static_cast<int>(AStream->descriptor.value);
+  unsigned long Done = 0;
+  while (Done < ACount) {
+    const ssize_t N =
+        pread(Descriptor, ABuffer + Done, ACount - Done, static_cast<off_t>(AOffset + Done));
+    if (N < 0 && errno == EINTR) {
+      continue;
     }
-    if (F.Primary != nullptr) {
-      FDisplay.Xft().FontClose(FDisplay.Dpy(), F.Primary);
+    if (N <= 0) {
+      break;
     }
+    Done += static_cast<unsigned long>(N);
   }
+  return Done;
 }
 
-XftFont* TX11Fonts::Open(const std::vector<std::string>& AFamilies, const TFontDesc& AFont) const {
-  FcPattern* Pattern = FDisplay.Xft().PatternCreate();
-  for (const std::string& Family : AFamilies) {
-    FDisplay.Xft().PatternAddString(Pattern, FC_FAMILY,
-                                    reinterpret_cast<const FcChar8*>(Family.c_str()));
+std::optional<bool> ResourceBool(const std::optional<std::string>& AValue) {
+  if (!AValue || AValue->empty()) {
+    return std::nullopt;
   }
-  FDisplay.Xft().PatternAddDouble(
-      Pattern, FC_PIXEL_SIZE,
-      static_cast<double>(std::max(1, AFont.PixelHeight) * FDisplay.Scale()));
-  FDisplay.Xft().PatternAddInteger(Pattern, FC_WEIGHT,
-                                   AFont.Bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FDisplay.Xft().PatternAddInteger(Pattern, FC_SLANT,
-                                   AFont.Italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  const char C = static_cast<char>(std::tolower(static_cast<unsigned char>((*AValue)[0])));
+  if (C == 't' || C == 'y' || C == '1') {
+    return true;
+  }
+  if (C == 'f' || C == 'n' || C == '0') {
+    return false;
+  }
+  if (C == 'o' && AValue->size() > 1) {
+    return std::tolower(static_cast<unsigned char>((*AValue)[1])) == 'n';
+  }
+  return std::nullopt;
+}
+
+std::optional<int> ResourceHintStyle(const std::optional<std::string>& AValue) {
+  if (!AValue) {
+    return std::nullopt;
+  }
+  const std::string_view Names[] = {"hintnone", "hintslight", "hintmedium", "hintfull"};
+  for (int I = 0; I < 4; ++I) {
+    if (*AValue == Names[I] || *AValue == std::to_string(I)) {
+      return I;
+    }
+  }
+  return std::nullopt;
+}
+
+// Upload data for an 8-bit coverage glyph: rows padded to four bytes, one-bit bitmaps widened.
+std::vector<char> CoverageOf(const FT_Bitmap& ABitmap) {
+  const unsigned Stride = (ABitmap.width + 3) & ~3u;
+  std::vector<char> Data(static_cast<std::size_t>(Stride) * ABitmap.rows, 0);
+  for (unsigned Y = 0; Y < ABitmap.rows; ++Y) {
+    const unsigned char* Row = ABitmap.buffer + static_cast<std::ptrdiff_t>(Y) *
+                                                    static_cast<std::ptrdiff_t>(ABitmap.pitch);
+    char* Out = Data.data() + static_cast<std::size_t>(Y) * Stride;
+    for (unsigned X = 0; X < ABitmap.width; ++X) {
+      const bool Mono = ABitmap.pixel_mode == FT_PIXEL_MODE_MONO;
+      const unsigned char V = Mono ? ((Row[X / 8] >> (7 - X % 8)) & 1) * 0xFF : Row[X];
+      Out[X] = static_cast<char>(V);
+    }
+  }
+  return Data;
+}
+
+} // namespace
+
+TX11Fonts::~TX11Fonts() {
+  if (FLibrary == nullptr) {
+    return; // no text was ever asked for, so no library was loaded
+  }
+  const TTextLibrary& T = FDisplay.Text();
+  for (auto& [K, F] : FFonts) {
+    if (F->Glyphs != XNone) {
+      T.FreeGlyphSet(FDisplay.Dpy(), F->Glyphs);
+    }
+    T.PatternDestroy(F->Match);
+  }
+  for (auto& [K, F] : FFiles) {
+    if (F->Face != nullptr) {
+      T.DoneFace(F->Face); // with its sizes
+    }
+    if (F->Descriptor >= 0) {
+      close(F->Descriptor);
+    }
+  }
+  T.DoneFreeType(FLibrary);
+}
+
+FcPattern* TX11Fonts::Ask(const std::vector<std::string>& AFamilies, const TFontDesc& AFont) const {
+  const TTextLibrary& T = FDisplay.Text();
+  FcPattern* Pattern = T.PatternCreate();
+  for (const std::string& Family : AFamilies) {
+    T.PatternAddString(Pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(Family.c_str()));
+  }
+  T.PatternAddDouble(Pattern, FC_PIXEL_SIZE,
+                     static_cast<double>(std::max(1, AFont.PixelHeight) * FDisplay.Scale()));
+  T.PatternAddInteger(Pattern, FC_WEIGHT, AFont.Bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  T.PatternAddInteger(Pattern, FC_SLANT, AFont.Italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  T.ConfigSubstitute(nullptr, Pattern, FcMatchPattern);
+  // The desktop's text settings count where the configuration has not decided, with the
+  // defaults that desktops' text has.
+  FcBool Have = FcFalse;
+  int Style = 0;
+  if (T.PatternGetBool(Pattern, FC_ANTIALIAS, 0, &Have) == FcResultNoMatch) {
+    T.PatternAddBool(Pattern, FC_ANTIALIAS,
+                     ResourceBool(FDisplay.Resource("Xft.antialias")).value_or(true));
+  }
+  if (T.PatternGetBool(Pattern, FC_HINTING, 0, &Have) == FcResultNoMatch) {
+    T.PatternAddBool(Pattern, FC_HINTING,
+                     ResourceBool(FDisplay.Resource("Xft.hinting")).value_or(true));
+  }
+  if (T.PatternGetInteger(Pattern, FC_HINT_STYLE, 0, &Style) == FcResultNoMatch) {
+    T.PatternAddInteger(
+        Pattern, FC_HINT_STYLE,
+        ResourceHintStyle(FDisplay.Resource("Xft.hintstyle")).value_or(FC_HINT_FULL));
+  }
+  T.DefaultSubstitute(Pattern);
   FcResult Result = FcResultNoMatch;
-  FcPattern* Match =
-      FDisplay.Xft().FontMatch(FDisplay.Dpy(), FDisplay.ScreenNumber(), Pattern, &Result);
-  FDisplay.Xft().PatternDestroy(Pattern);
+  FcPattern* Match = T.FontMatch(nullptr, Pattern, &Result);
+  T.PatternDestroy(Pattern);
+  return Match;
+}
+
+TX11Fonts::TFontFile* TX11Fonts::FileOf(const std::string& APath, int AIndex) {
+  auto& Slot = FFiles[{APath, AIndex}];
+  if (Slot) {
+    return Slot->Face != nullptr ? Slot.get() : nullptr;
+  }
+  Slot = std::make_unique<TFontFile>();
+  TFontFile& F = *Slot;
+  F.Descriptor = open(APath.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat Info {};
+  if (F.Descriptor < 0 || fstat(F.Descriptor, &Info) != 0 || !S_ISREG(Info.st_mode)) {
+    return nullptr;
+  }
+  F.Stream.size = static_cast<unsigned long>(Info.st_size);
+  F.Stream.descriptor.value = F.Descriptor;
+  F.Stream.read = ReadFont;
+  FT_Open_Args Args{};
+  Args.flags = FT_OPEN_STREAM;
+  Args.stream = &F.Stream;
+  if (FDisplay.Text().OpenFace(FLibrary, &Args, AIndex, &F.Face) != 0) {
+    F.Face = nullptr;
+    return nullptr;
+  }
+  return &F;
+}
+
+TX11Fonts::TFont* TX11Fonts::Load(FcPattern* AMatch) {
+  const TTextLibrary& T = FDisplay.Text();
+  FcChar8* Path = nullptr;
+  int Index = 0;
+  double Pixels = 0;
+  if (T.PatternGetString(AMatch, FC_FILE, 0, &Path) != FcResultMatch ||
+      T.PatternGetDouble(AMatch, FC_PIXEL_SIZE, 0, &Pixels) != FcResultMatch) {
+    return nullptr;
+  }
+  T.PatternGetInteger(AMatch, FC_INDEX, 0, &Index);
+  const auto Flag = [&](const char* AObject, bool ADefault) {
+    FcBool Value = ADefault ? FcTrue : FcFalse;
+    T.PatternGetBool(AMatch, AObject, 0, &Value);
+    return Value != FcFalse;
+  };
+  const bool Antialias = Flag(FC_ANTIALIAS, true);
+  int HintStyle = FC_HINT_FULL;
+  T.PatternGetInteger(AMatch, FC_HINT_STYLE, 0, &HintStyle);
+  // The load flags desktops' text uses for these settings.
+  FT_Int32 Flags = FT_LOAD_DEFAULT;
+  if (!Flag(FC_EMBEDDED_BITMAP, false) && Antialias) {
+    Flags |= FT_LOAD_NO_BITMAP;
+  }
+  if (!Flag(FC_HINTING, true)) {
+    Flags |= FT_LOAD_NO_HINTING;
+  }
+  if (!Antialias) {
+    Flags |= FT_LOAD_TARGET_MONO;
+  } else if (HintStyle == FC_HINT_NONE) {
+    Flags |= FT_LOAD_NO_HINTING;
+  } else if (HintStyle == FC_HINT_SLIGHT) {
+    Flags |= FT_LOAD_TARGET_LIGHT;
+  } else {
+    Flags |= FT_LOAD_TARGET_NORMAL;
+  }
+  if (Flag(FC_AUTOHINT, false)) {
+    Flags |= FT_LOAD_FORCE_AUTOHINT;
+  }
+  if (!Flag(FC_GLOBAL_ADVANCE, true)) {
+    Flags |= FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH;
+  }
+  const bool Embolden = Flag(FC_EMBOLDEN, false);
+  const auto Size26 = static_cast<FT_F26Dot6>(Pixels * 64.0);
+
+  TFontFile* File = FileOf(reinterpret_cast<const char*>(Path), Index);
+  if (File == nullptr) {
+    return nullptr;
+  }
+  auto& Slot = FFonts[{File, Size26, Flags, Embolden}];
+  if (Slot) {
+    T.PatternDestroy(AMatch); // the same font under another name
+    return Slot.get();
+  }
+  auto F = std::make_unique<TFont>();
+  F->File = File;
+  F->LoadFlags = Flags;
+  F->Mode = Antialias ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO;
+  F->Embolden = Embolden;
+  if (T.NewSize(File->Face, &F->Size) != 0 || T.ActivateSize(F->Size) != 0 ||
+      T.SetCharSize(File->Face, Size26, Size26, 0, 0) != 0) {
+    FFonts.erase({File, Size26, Flags, Embolden});
+    return nullptr;
+  }
+  const FT_Size_Metrics& M = File->Face->size->metrics;
+  F->Ascent = static_cast<int>(M.ascender >> 6);
+  F->Descent = static_cast<int>(-(M.descender >> 6));
+  int Spacing = FC_PROPORTIONAL;
+  T.PatternGetInteger(AMatch, FC_SPACING, 0, &Spacing);
+  if (Spacing >= FC_MONO) {
+    F->FixedAdvance = static_cast<int>(M.max_advance >> 6);
+  }
+  T.PatternGetCharSet(AMatch, FC_CHARSET, 0, &F->Chars);
+  F->Match = AMatch;
+  F->Glyphs =
+      T.CreateGlyphSet(FDisplay.Dpy(), T.FindStandardFormat(FDisplay.Dpy(), PictStandardA8));
+  Slot = std::move(F);
+  return Slot.get();
+}
+
+TX11Fonts::TFont* TX11Fonts::Open(const std::vector<std::string>& AFamilies,
+                                  const TFontDesc& AFont) {
+  if (FLibrary == nullptr && FDisplay.Text().InitFreeType(&FLibrary) != 0) {
+    FLibrary = nullptr;
+    return nullptr;
+  }
+  FcPattern* Match = Ask(AFamilies, AFont);
   if (Match == nullptr) {
     return nullptr;
   }
-  XftFont* Font =
-      FDisplay.Xft().FontOpenPattern(FDisplay.Dpy(), Match); // takes the pattern on success
+  TFont* Font = Load(Match);
   if (Font == nullptr) {
-    FDisplay.Xft().PatternDestroy(Match);
+    FDisplay.Text().PatternDestroy(Match);
   }
   return Font;
 }
@@ -220,20 +430,58 @@ TX11Fonts::Face& TX11Fonts::FaceOf(const TFontDesc& AFont) {
   return F;
 }
 
-XftFont* TX11Fonts::FontFor(Face& AFace, const TFontDesc& AFont, char32_t AChar) {
+TX11Fonts::TFont* TX11Fonts::FontFor(Face& AFace, const TFontDesc& AFont, char32_t AChar) {
+  const TTextLibrary& T = FDisplay.Text();
   const auto Char = static_cast<FcChar32>(AChar);
-  if (FDisplay.Xft().CharExists(FDisplay.Dpy(), AFace.Primary, Char)) {
+  if (AFace.Primary->Chars != nullptr && T.CharSetHasChar(AFace.Primary->Chars, Char)) {
     return AFace.Primary;
   }
   if (!AFace.FallbackTried) {
     AFace.FallbackTried = true;
     AFace.Fallback = Open(JapaneseFallback, AFont);
   }
-  if (AFace.Fallback != nullptr &&
-      FDisplay.Xft().CharExists(FDisplay.Dpy(), AFace.Fallback, Char)) {
+  if (AFace.Fallback != nullptr && AFace.Fallback->Chars != nullptr &&
+      T.CharSetHasChar(AFace.Fallback->Chars, Char)) {
     return AFace.Fallback;
   }
   return AFace.Primary; // draws the font's missing-glyph box
+}
+
+FT_UInt TX11Fonts::IndexOf(const TFont& AFont, char32_t AChar) const {
+  return FDisplay.Text().GetCharIndex(AFont.File->Face, static_cast<FT_ULong>(AChar));
+}
+
+const TX11Fonts::TGlyph& TX11Fonts::GlyphOf(TFont& AFont, FT_UInt AIndex) {
+  const auto Found = AFont.Loaded.find(AIndex);
+  if (Found != AFont.Loaded.end()) {
+    return Found->second;
+  }
+  const TTextLibrary& T = FDisplay.Text();
+  TGlyph& G = AFont.Loaded[AIndex];
+  FT_Face Face = AFont.File->Face;
+  if (T.ActivateSize(AFont.Size) != 0 || T.LoadGlyph(Face, AIndex, AFont.LoadFlags) != 0) {
+    return G; // nothing to show for it, and no room taken
+  }
+  FT_GlyphSlot Slot = Face->glyph;
+  if (AFont.Embolden) {
+    T.GlyphSlotEmbolden(Slot);
+  }
+  if (Slot->format != FT_GLYPH_FORMAT_BITMAP && T.RenderGlyph(Slot, AFont.Mode) != 0) {
+    return G;
+  }
+  G.Advance =
+      AFont.FixedAdvance != 0 ? AFont.FixedAdvance : static_cast<int>((Slot->advance.x + 32) >> 6);
+  XGlyphInfo Info{};
+  Info.width = static_cast<unsigned short>(Slot->bitmap.width);
+  Info.height = static_cast<unsigned short>(Slot->bitmap.rows);
+  Info.x = static_cast<short>(-Slot->bitmap_left);
+  Info.y = static_cast<short>(Slot->bitmap_top);
+  Info.xOff = static_cast<short>(G.Advance);
+  const std::vector<char> Data = CoverageOf(Slot->bitmap);
+  const auto Id = static_cast<Glyph>(AIndex);
+  T.AddGlyphs(FDisplay.Dpy(), AFont.Glyphs, &Id, &Info, 1, Data.data(),
+              static_cast<int>(Data.size()));
+  return G;
 }
 
 std::vector<int> TX11Fonts::Advances(Face& AFace, const TFontDesc& AFont,
@@ -243,27 +491,25 @@ std::vector<int> TX11Fonts::Advances(Face& AFace, const TFontDesc& AFont,
     if (AText[I] == U'\n') {
       continue;
     }
-    XGlyphInfo Info{};
-    const auto Char = static_cast<FcChar32>(AText[I]);
-    FDisplay.Xft().TextExtents32(FDisplay.Dpy(), FontFor(AFace, AFont, AText[I]), &Char, 1, &Info);
-    Result[I] = Info.xOff;
+    TFont* Font = FontFor(AFace, AFont, AText[I]);
+    Result[I] = GlyphOf(*Font, IndexOf(*Font, AText[I])).Advance;
   }
   return Result;
 }
 
 int TX11Fonts::LineHeight(const TFontDesc& AFont) {
   const Face& F = FaceOf(AFont);
-  return F.Primary->ascent + F.Primary->descent;
+  return F.Primary->Ascent + F.Primary->Descent;
 }
 
 int TX11Fonts::Ascent(const TFontDesc& AFont) {
-  return FaceOf(AFont).Primary->ascent;
+  return FaceOf(AFont).Primary->Ascent;
 }
 
 TPoint TX11Fonts::Extent(std::string_view AText, const TFontDesc& AFont,
                          std::optional<int> AWrapWidth) {
   Face& F = FaceOf(AFont);
-  const int Height = F.Primary->ascent + F.Primary->descent;
+  const int Height = F.Primary->Ascent + F.Primary->Descent;
   if (AText.empty()) {
     return {0, Height};
   }
@@ -278,7 +524,7 @@ TPoint TX11Fonts::Extent(std::string_view AText, const TFontDesc& AFont,
   return {Width, Height * static_cast<int>(Lines.size())};
 }
 
-void TX11Fonts::Draw(XftDraw* ADraw, const TRect& ARect, std::string_view AText,
+void TX11Fonts::Draw(Picture ATarget, const TRect& ARect, std::string_view AText,
                      const TFontDesc& AFont, bool AWordWrap) {
   Face& F = FaceOf(AFont);
   const std::u32string Text = DecodeUtf8(AText);
@@ -286,49 +532,52 @@ void TX11Fonts::Draw(XftDraw* ADraw, const TRect& ARect, std::string_view AText,
   const auto Lines = BreakLines(
       Text, Widths, AWordWrap ? std::optional<int>(std::max(ARect.Width(), 1)) : std::nullopt);
 
+  const TTextLibrary& T = FDisplay.Text();
+  Display* Dpy = FDisplay.Dpy();
   XRectangle Clip{static_cast<short>(ARect.Left), static_cast<short>(ARect.Top),
                   static_cast<unsigned short>(ARect.Width()),
                   static_cast<unsigned short>(ARect.Height())};
-  FDisplay.Xft().DrawSetClipRectangles(ADraw, 0, 0, &Clip, 1);
-  XRenderColor Render{static_cast<unsigned short>(AFont.Color.Red * 257),
-                      static_cast<unsigned short>(AFont.Color.Green * 257),
-                      static_cast<unsigned short>(AFont.Color.Blue * 257), 0xFFFF};
-  XftColor Color{};
-  FDisplay.Xft().ColorAllocValue(FDisplay.Dpy(), FDisplay.VisualOf(), FDisplay.ColormapOf(),
-                                 &Render, &Color);
-  const int Height = F.Primary->ascent + F.Primary->descent;
+  T.SetPictureClipRectangles(Dpy, ATarget, 0, 0, &Clip, 1);
+  const XRenderColor Color{static_cast<unsigned short>(AFont.Color.Red * 257),
+                           static_cast<unsigned short>(AFont.Color.Green * 257),
+                           static_cast<unsigned short>(AFont.Color.Blue * 257), 0xFFFF};
+  const Picture Ink = T.CreateSolidFill(Dpy, &Color);
+  const XRenderPictFormat* Coverage = T.FindStandardFormat(Dpy, PictStandardA8);
+  const int Height = F.Primary->Ascent + F.Primary->Descent;
   const int Stroke = std::max(1, Height / 14);
+  std::vector<unsigned int> Ids;
   int Y = ARect.Top;
   for (const TTextLine& L : Lines) {
-    const int Baseline = Y + F.Primary->ascent;
+    const int Baseline = Y + F.Primary->Ascent;
     int X = ARect.Left;
     std::size_t I = L.Begin;
     while (I < L.End) {
       // One request per run of characters that share a font.
-      XftFont* Font = FontFor(F, AFont, Text[I]);
-      std::size_t J = I + 1;
-      int RunWidth = Widths[I];
+      TFont* Font = FontFor(F, AFont, Text[I]);
+      std::size_t J = I;
+      int RunWidth = 0;
+      Ids.clear();
       while (J < L.End && FontFor(F, AFont, Text[J]) == Font) {
+        Ids.push_back(IndexOf(*Font, Text[J]));
         RunWidth += Widths[J++];
       }
-      FDisplay.Xft().DrawString32(ADraw, &Color, Font, X, Baseline,
-                                  reinterpret_cast<const FcChar32*>(Text.data() + I),
-                                  static_cast<int>(J - I));
+      T.CompositeString32(Dpy, PictOpOver, Ink, ATarget, Coverage, Font->Glyphs, 0, 0, X, Baseline,
+                          Ids.data(), static_cast<int>(Ids.size()));
       X += RunWidth;
       I = J;
     }
     if (AFont.Underline) {
-      FDisplay.Xft().DrawRect(ADraw, &Color, ARect.Left, Baseline + Stroke,
-                              static_cast<unsigned>(L.Width), static_cast<unsigned>(Stroke));
+      T.FillRectangle(Dpy, PictOpOver, ATarget, &Color, ARect.Left, Baseline + Stroke,
+                      static_cast<unsigned>(L.Width), static_cast<unsigned>(Stroke));
     }
     if (AFont.StrikeOut) {
-      FDisplay.Xft().DrawRect(ADraw, &Color, ARect.Left, Baseline - F.Primary->ascent / 3,
-                              static_cast<unsigned>(L.Width), static_cast<unsigned>(Stroke));
+      T.FillRectangle(Dpy, PictOpOver, ATarget, &Color, ARect.Left,
+                      Baseline - F.Primary->Ascent / 3, static_cast<unsigned>(L.Width),
+                      static_cast<unsigned>(Stroke));
     }
     Y += Height;
   }
-  FDisplay.Xft().ColorFree(FDisplay.Dpy(), FDisplay.VisualOf(), FDisplay.ColormapOf(), &Color);
-  FDisplay.Xft().DrawSetClip(ADraw, nullptr);
+  T.FreePicture(Dpy, Ink);
 }
 
 } // namespace nyarumi::x11

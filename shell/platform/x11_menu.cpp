@@ -232,10 +232,10 @@ void TX11Menu::PaintEntry(std::size_t AIndex) {
                                          : colors::ButtonText);
     const int LineHeight = FContext.Fonts.LineHeight(Font);
     const int TextTop = R.Top + (R.Height - LineHeight) / 2;
-    XftDraw* Draw = FSurface.TextDraw();
+    const Picture Draw = FSurface.TextPicture();
     const std::string Caption = StripAccessMarks(E.Caption);
     const auto DrawText = [&](int X, std::string_view Text, const TFontDesc& F) {
-      if (Draw != nullptr) {
+      if (Draw != XNone) {
         FContext.Fonts.Draw(Draw, {X, TextTop, Box.Right, TextTop + LineHeight}, Text, F, false);
       }
     };

@@ -1,6 +1,6 @@
 #pragma once
-// The native X11 backend of the platform interface, on Xlib with the Shape extension, Xft for
-// text and nothing else: no toolkit, no threads.
+// The native X11 backend of the platform interface, on Xlib with the Shape extension, fontconfig,
+// FreeType and Xrender for text, and nothing else: no toolkit, no threads.
 //
 // Implemented:
 // - top-level windows: the borderless one managed, above and off the taskbar and pager (states
@@ -9,7 +9,7 @@
 // - one event loop over poll() on the X connection with the timers' deadlines as timeouts;
 // - painting into a server-side surface: pictures uploaded once as pixmaps, the outline from the
 //   region as precomputed rectangles (bounding and input shape), one request for a move;
-// - text through fontconfig and Xft, fonts opened when first needed;
+// - text through fontconfig, FreeType and Xrender glyph sets, fonts opened when first needed;
 // - push buttons, popup menus and the error box drawn in the classic flat grey style;
 // - the clipboard as a selection owner, the active window's frame, cursor, focus and screen;
 // - stay-on-top windows raised when covered while no EWMH window manager keeps them above;

@@ -1,6 +1,6 @@
 #include "shell/platform/x11_surface.h"
 
-#include "shell/platform/x11_xft.h"
+#include "shell/platform/x11_textlib.h"
 
 #include <algorithm>
 
@@ -14,9 +14,9 @@ TX11Surface::~TX11Surface() {
 }
 
 void TX11Surface::Release() {
-  if (FTextDraw != nullptr) {
-    FDisplay.Xft().DrawDestroy(FTextDraw);
-    FTextDraw = nullptr;
+  if (FTextPicture != XNone) {
+    FDisplay.Text().FreePicture(FDisplay.Dpy(), FTextPicture);
+    FTextPicture = XNone;
   }
   if (FPixmap != XNone) {
     XFreePixmap(FDisplay.Dpy(), FPixmap);
@@ -53,12 +53,14 @@ void TX11Surface::SetForeground(unsigned long APixel) {
   }
 }
 
-XftDraw* TX11Surface::TextDraw() {
-  if (FTextDraw == nullptr && FPixmap != XNone) {
-    FTextDraw = FDisplay.Xft().DrawCreate(FDisplay.Dpy(), FPixmap, FDisplay.VisualOf(),
-                                          FDisplay.ColormapOf());
+Picture TX11Surface::TextPicture() {
+  if (FTextPicture == XNone && FPixmap != XNone) {
+    const TTextLibrary& T = FDisplay.Text();
+    FTextPicture =
+        T.CreatePicture(FDisplay.Dpy(), FPixmap,
+                        T.FindVisualFormat(FDisplay.Dpy(), FDisplay.VisualOf()), 0, nullptr);
   }
-  return FTextDraw;
+  return FTextPicture;
 }
 
 } // namespace nyarumi::x11

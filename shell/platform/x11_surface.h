@@ -1,11 +1,11 @@
 #pragma once
 // What a window paints into: a pixmap of its size on the server (so a paint never shows half
-// drawn), the graphics context for fills and copies, and an Xft drawable made only when text is
+// drawn), the graphics context for fills and copies, and a render picture made only when text is
 // first drawn.
 #include "shell/platform/x11_display.h"
 
-#include <X11/Xft/Xft.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/Xrender.h>
 
 namespace nyarumi::x11 {
 
@@ -21,7 +21,8 @@ public:
   void Resize(int AWidth, int AHeight);
   Drawable Target() const { return FPixmap; }
   GC Gc();
-  XftDraw* TextDraw();
+  // The pixmap as a render picture, for text; XNone before the first Resize.
+  Picture TextPicture();
   void SetForeground(unsigned long APixel);
 
 private:
@@ -30,7 +31,7 @@ private:
   const TX11Display& FDisplay;
   Pixmap FPixmap = XNone;
   GC FGc = nullptr;
-  XftDraw* FTextDraw = nullptr;
+  Picture FTextPicture = XNone;
   unsigned long FForeground = ~0UL;
   int FWidth = 0;
   int FHeight = 0;

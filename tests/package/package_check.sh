@@ -72,7 +72,7 @@ check_deb() {
   grep -qx "Version: $NYARUMI_VERSION" <<<"$info" || fail "version is not $NYARUMI_VERSION"
   # Found by dpkg-shlibdeps: the C library and the X11 client libraries of the native backend;
   # named by hand: a Japanese font.
-  for f in 'fonts-ipafont-gothic | fonts-noto-cjk' 'libc6 (>= ' 'libx11-6' 'libxft2' 'libxcb1'; do
+  for f in 'fonts-ipafont-gothic | fonts-noto-cjk' 'libc6 (>= ' 'libx11-6' 'libfreetype6' 'libxrender1' 'libxcb1'; do
     grep '^Depends:' <<<"$info" | grep -qF "$f" || fail "Depends lacks $f: $(grep '^Depends:' <<<"$info")"
   done
 

@@ -47,6 +47,12 @@ TEST(X11Scale, ComesFromXftDpiUnlessOverridden) {
                  std::string(C.Override.value_or("-")));
     EXPECT_EQ(ScaleFromDpi(C.Resources, C.Override), C.Expected);
   }
+  // The text settings are read the same way: a whole name's value, blanks around it dropped.
+  EXPECT_EQ(ResourceValue("Xft.hintstyle:\thintslight \nXft.dpi:\t96\n", "Xft.hintstyle"),
+            "hintslight");
+  EXPECT_EQ(ResourceValue("Xft.dpi:\t96\nXft.antialias:0", "Xft.antialias"), "0");
+  EXPECT_EQ(ResourceValue("MyXft.hinting:\t1\n", "Xft.hinting"), std::nullopt);
+  EXPECT_EQ(ResourceValue("Xft.hinting:\n", "Xft.hinting"), "");
 }
 
 TEST(X11Keys, KeySymbolsAndModifiersBecomeShortCutValues) {
