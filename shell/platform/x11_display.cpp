@@ -152,6 +152,11 @@ const TTextLibrary& TX11Display::Text() const {
     if (!FText) {
       throw Exception("Text cannot be drawn without fontconfig, FreeType and Xrender: " + Error);
     }
+    int EventBase = 0, ErrorBase = 0;
+    if (!FText->QueryExtension(FDisplay, &EventBase, &ErrorBase)) {
+      FText.reset();
+      throw Exception("Text cannot be drawn: the X server lacks the render extension");
+    }
   }
   return *FText;
 }

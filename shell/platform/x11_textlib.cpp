@@ -62,7 +62,8 @@ std::unique_ptr<TTextLibrary> TTextLibrary::Load(std::string& AError) {
                       Find(Ft, "FT_Render_Glyph", L->RenderGlyph, AError) &&
                       Find(Ft, "FT_GlyphSlot_Embolden", L->GlyphSlotEmbolden, AError);
   const bool Render =
-      Glyphs && Find(Xr, "XRenderFindVisualFormat", L->FindVisualFormat, AError) &&
+      Glyphs && Find(Xr, "XRenderQueryExtension", L->QueryExtension, AError) &&
+      Find(Xr, "XRenderFindVisualFormat", L->FindVisualFormat, AError) &&
       Find(Xr, "XRenderFindStandardFormat", L->FindStandardFormat, AError) &&
       Find(Xr, "XRenderCreatePicture", L->CreatePicture, AError) &&
       Find(Xr, "XRenderFreePicture", L->FreePicture, AError) &&

@@ -49,6 +49,7 @@ public:
   decltype(&::FT_Render_Glyph) RenderGlyph = nullptr;
   decltype(&::FT_GlyphSlot_Embolden) GlyphSlotEmbolden = nullptr;
 
+  decltype(&::XRenderQueryExtension) QueryExtension = nullptr;
   decltype(&::XRenderFindVisualFormat) FindVisualFormat = nullptr;
   decltype(&::XRenderFindStandardFormat) FindStandardFormat = nullptr;
   decltype(&::XRenderCreatePicture) CreatePicture = nullptr;
