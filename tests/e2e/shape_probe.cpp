@@ -15,6 +15,9 @@
 //   shape_probe wm-ready               returns once a window manager manages new windows: maps
 //                                      a window, waits until it is reparented, destroys it and
 //                                      waits until it has left _NET_CLIENT_LIST
+//   shape_probe shown REGEX            returns once a viewable window's name matches REGEX;
+//                                      it waits on the root's map events instead of polling,
+//                                      so a program being timed does not share the CPU with it
 // Waits give up after WAIT_SECONDS (exit 3); the test's own time limit is the real bound.
 #include <poll.h>
 #include <xcb/shape.h>
@@ -29,6 +32,7 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -359,17 +363,75 @@ int WmReady(xcb_connection_t* C) {
   return 0;
 }
 
+// Whether W or a window below it (a frame's client) is viewable and has a matching name.
+bool ShowsName(xcb_connection_t* C, xcb_window_t W, const std::regex& AName, int ADepth = 0) {
+  Reply<xcb_get_window_attributes_reply_t> A(
+      xcb_get_window_attributes_reply(C, xcb_get_window_attributes(C, W), nullptr));
+  if (!A || A->map_state != XCB_MAP_STATE_VIEWABLE) {
+    return false;
+  }
+  static const xcb_atom_t NetName = Atom(C, "_NET_WM_NAME");
+  for (const xcb_atom_t Name : {NetName, xcb_atom_t{XCB_ATOM_WM_NAME}}) {
+    Reply<xcb_get_property_reply_t> R(xcb_get_property_reply(
+        C, xcb_get_property(C, 0, W, Name, XCB_GET_PROPERTY_TYPE_ANY, 0, 256), nullptr));
+    if (R && R->format == 8) {
+      const std::string Text(static_cast<const char*>(xcb_get_property_value(R.get())),
+                             static_cast<std::size_t>(xcb_get_property_value_length(R.get())));
+      if (std::regex_search(Text, AName)) {
+        return true;
+      }
+    }
+  }
+  if (ADepth >= 2) {
+    return false;
+  }
+  Reply<xcb_query_tree_reply_t> T(xcb_query_tree_reply(C, xcb_query_tree(C, W), nullptr));
+  if (!T) {
+    return false;
+  }
+  const xcb_window_t* Children = xcb_query_tree_children(T.get());
+  const int Count = xcb_query_tree_children_length(T.get());
+  return std::any_of(Children, Children + Count,
+                     [&](xcb_window_t Child) { return ShowsName(C, Child, AName, ADepth + 1); });
+}
+
+int Shown(xcb_connection_t* C, const char* APattern) {
+  const std::regex Name(APattern);
+  xcb_screen_t* Screen = FirstScreen(C);
+  const std::uint32_t RootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+  xcb_change_window_attributes(C, Screen->root, XCB_CW_EVENT_MASK, &RootMask);
+  // Already there: it may have been mapped before the events were asked for.
+  if (ShowsName(C, Screen->root, Name)) {
+    return 0;
+  }
+  const bool Found = WaitForEvent(C, [&](xcb_generic_event_t* E) {
+    if ((E->response_type & 0x7F) != XCB_MAP_NOTIFY) {
+      return false;
+    }
+    const xcb_window_t W = reinterpret_cast<xcb_map_notify_event_t*>(E)->window;
+    if (ShowsName(C, W, Name)) {
+      return true;
+    }
+    // A frame mapped before its client: the client's own map is reported to the frame only.
+    xcb_change_window_attributes(C, W, XCB_CW_EVENT_MASK, &RootMask);
+    xcb_flush(C);
+    return ShowsName(C, W, Name);
+  });
+  return Found ? 0 : 3;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
   const std::string Command = argc > 1 ? argv[1] : "";
   const bool Ok =
-      (Command == "wm-ready" && argc == 2) || ((Command == "rects") && argc == 3) ||
+      (Command == "wm-ready" && argc == 2) ||
+      ((Command == "rects" || Command == "shown") && argc == 3) ||
       ((Command == "compare" || Command == "shot" || Command == "count" || Command == "watch") &&
        argc == 4);
   if (!Ok) {
     std::cerr << "usage: shape_probe rects WINDOW | compare WINDOW FILE | shot WINDOW FILE |"
-                 " count WINDOW RRGGBB | watch WINDOW MOVES | wm-ready\n";
+                 " count WINDOW RRGGBB | watch WINDOW MOVES | wm-ready | shown REGEX\n";
     return 2;
   }
   xcb_connection_t* C = xcb_connect(nullptr, nullptr);
@@ -380,6 +442,8 @@ int main(int argc, char** argv) {
   int Status = 0;
   if (Command == "wm-ready") {
     Status = WmReady(C);
+  } else if (Command == "shown") {
+    Status = Shown(C, argv[2]);
   } else {
     const auto Window = static_cast<xcb_window_t>(std::strtoul(argv[2], nullptr, 0));
     if (Command == "rects") {
