@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <utility>
 
 namespace nyarumi {
@@ -76,9 +77,15 @@ bool AgreeOutside(const TPicture& APicture, const TBitmap8& AOther, const TRect&
   }
   const TBitmap8* indexed = APicture.Indexed();
   // Pictures drawn from one palette compare by index, row piece by row piece.
-  const bool sameColors = indexed != nullptr && indexed->Palette == AOther.Palette &&
-                          indexed->Pixels.size() >= AOther.Pixels.size();
+  static_assert(sizeof(TPaletteEntry) == 3, "palette entries compare as bytes");
+  const bool sameColors =
+      indexed != nullptr && indexed->Palette.size() == AOther.Palette.size() &&
+      std::memcmp(indexed->Palette.data(), AOther.Palette.data(), 3 * AOther.Palette.size()) == 0 &&
+      indexed->Pixels.size() >= AOther.Pixels.size();
   const auto agree = [&](std::int32_t y, std::int32_t from, std::int32_t to) {
+    if (from >= to) {
+      return true;
+    }
     const std::size_t first = static_cast<std::size_t>(y) * w + static_cast<std::size_t>(from);
     const auto count = static_cast<std::size_t>(to - from);
     if (sameColors) {
