@@ -458,26 +458,32 @@ const TX11Fonts::TGlyph& TX11Fonts::GlyphOf(TFont& AFont, FT_UInt AIndex) {
   }
   const TTextLibrary& T = FDisplay.Text();
   TGlyph& G = AFont.Loaded[AIndex];
-  FT_Face Face = AFont.File->Face;
-  if (T.ActivateSize(AFont.Size) != 0 || T.LoadGlyph(Face, AIndex, AFont.LoadFlags) != 0) {
-    return G; // nothing to show for it, and no room taken
-  }
-  FT_GlyphSlot Slot = Face->glyph;
-  if (AFont.Embolden) {
-    T.GlyphSlotEmbolden(Slot);
-  }
-  if (Slot->format != FT_GLYPH_FORMAT_BITMAP && T.RenderGlyph(Slot, AFont.Mode) != 0) {
-    return G;
-  }
-  G.Advance =
-      AFont.FixedAdvance != 0 ? AFont.FixedAdvance : static_cast<int>((Slot->advance.x + 32) >> 6);
+  // A glyph FreeType cannot load (a damaged font) is uploaded empty all the same: drawing an
+  // id the glyph set lacks is an X error, and that would end the program.
   XGlyphInfo Info{};
-  Info.width = static_cast<unsigned short>(Slot->bitmap.width);
-  Info.height = static_cast<unsigned short>(Slot->bitmap.rows);
-  Info.x = static_cast<short>(-Slot->bitmap_left);
-  Info.y = static_cast<short>(Slot->bitmap_top);
-  Info.xOff = static_cast<short>(G.Advance);
-  const std::vector<char> Data = CoverageOf(Slot->bitmap);
+  std::vector<char> Data;
+  FT_Face Face = AFont.File->Face;
+  FT_GlyphSlot Slot = Face->glyph;
+  const auto Render = [&] {
+    if (T.ActivateSize(AFont.Size) != 0 || T.LoadGlyph(Face, AIndex, AFont.LoadFlags) != 0) {
+      return false;
+    }
+    if (AFont.Embolden) {
+      T.GlyphSlotEmbolden(Slot);
+    }
+    return Slot->format == FT_GLYPH_FORMAT_BITMAP || T.RenderGlyph(Slot, AFont.Mode) == 0;
+  };
+  const bool Loaded = Render();
+  if (Loaded) {
+    G.Advance = AFont.FixedAdvance != 0 ? AFont.FixedAdvance
+                                        : static_cast<int>((Slot->advance.x + 32) >> 6);
+    Info.width = static_cast<unsigned short>(Slot->bitmap.width);
+    Info.height = static_cast<unsigned short>(Slot->bitmap.rows);
+    Info.x = static_cast<short>(-Slot->bitmap_left);
+    Info.y = static_cast<short>(Slot->bitmap_top);
+    Info.xOff = static_cast<short>(G.Advance);
+    Data = CoverageOf(Slot->bitmap);
+  }
   const auto Id = static_cast<Glyph>(AIndex);
   T.AddGlyphs(FDisplay.Dpy(), AFont.Glyphs, &Id, &Info, 1, Data.data(),
               static_cast<int>(Data.size()));
