@@ -149,22 +149,32 @@ TEST_F(X11Platform, AStepOfTopAndLeftIsOneMove) {
   XSelectInput(Other, Her, StructureNotifyMask);
   XSync(Other, False);
   P.SetWindowVisible(W, true);
-  P.ProcessMessages();
+  // Her platform keeps running while the other connection waits: mapping may take more than
+  // one round of its loop.
   XEvent E;
-  XIfEvent(
-      Other, &E, [](Display*, XEvent* A, XPointer) { return A->type == MapNotify ? True : False; },
-      nullptr);
+  while (!XCheckTypedWindowEvent(Other, Her, MapNotify, &E)) {
+    P.ProcessMessages();
+  }
+  // The client is mapped before its frame: wait until the window manager has finished taking
+  // it over, or it may still place the frame after the moves below and never echo them.
+  const Window Root = DefaultRootWindow(Other);
+  const auto Listed = [&] {
+    const auto Clients = Property(Other, Root, "_NET_CLIENT_LIST", XA_WINDOW);
+    return std::find(Clients.begin(), Clients.end(), static_cast<long>(Her)) != Clients.end();
+  };
+  while (!Listed()) {
+    P.ProcessMessages();
+  }
 
   P.SetWindowGeometry(W, {100, 110}, 88, 154);
   P.SetWindowGeometry(W, {120, 110}, 88, 154);
-  P.ProcessMessages();
   std::vector<std::pair<int, int>> Seen;
-  do {
-    XWindowEvent(Other, Her, StructureNotifyMask, &E);
-    if (E.type == ConfigureNotify && E.xconfigure.send_event) {
+  while (Seen.empty() || Seen.back() != std::pair{120, 110}) {
+    P.ProcessMessages();
+    if (XCheckTypedWindowEvent(Other, Her, ConfigureNotify, &E) && E.xconfigure.send_event) {
       Seen.emplace_back(E.xconfigure.x, E.xconfigure.y);
     }
-  } while (Seen.empty() || Seen.back() != std::pair{120, 110});
+  }
   EXPECT_EQ(std::count(Seen.begin(), Seen.end(), std::pair{100, 110}), 0);
   XCloseDisplay(Other);
 }
