@@ -173,30 +173,43 @@ TRegion TRegion::FromRects(std::vector<TRect> ARects) {
   return TRegion(std::move(out));
 }
 
+TRegion::TRegion(std::vector<TRect> ABanded) {
+  if (!ABanded.empty()) {
+    FRects = std::make_shared<std::vector<TRect>>(std::move(ABanded));
+  }
+}
+
+const std::vector<TRect>& TRegion::Rects() const {
+  static const std::vector<TRect> none;
+  return FRects != nullptr ? *FRects : none;
+}
+
 std::vector<std::uint8_t> TRegion::ToRecord() const {
+  const std::vector<TRect>& rects = Rects();
   std::vector<std::uint8_t> out;
-  out.reserve(HEADER_SIZE + FRects.size() * RECT_SIZE);
+  out.reserve(HEADER_SIZE + rects.size() * RECT_SIZE);
   WriteInt32(out, static_cast<std::int32_t>(HEADER_SIZE));
   WriteInt32(out, static_cast<std::int32_t>(RDH_RECTANGLES));
-  WriteInt32(out, static_cast<std::int32_t>(FRects.size()));
-  WriteInt32(out, static_cast<std::int32_t>(FRects.size() * RECT_SIZE));
+  WriteInt32(out, static_cast<std::int32_t>(rects.size()));
+  WriteInt32(out, static_cast<std::int32_t>(rects.size() * RECT_SIZE));
   WriteRect(out, Bounds());
-  for (const TRect& r : FRects) {
+  for (const TRect& r : rects) {
     WriteRect(out, r);
   }
   return out;
 }
 
 TRect TRegion::Bounds() const {
-  if (FRects.empty()) {
+  if (FRects == nullptr) {
     return TRect{};
   }
-  TRect box = FRects.front();
-  for (const TRect& r : FRects) {
+  const std::vector<TRect>& rects = *FRects;
+  TRect box = rects.front();
+  for (const TRect& r : rects) {
     box.Left = std::min(box.Left, r.Left);
     box.Right = std::max(box.Right, r.Right);
   }
-  box.Bottom = FRects.back().Bottom; // bands are sorted and do not overlap
+  box.Bottom = rects.back().Bottom; // bands are sorted and do not overlap
   return box;
 }
 
@@ -205,7 +218,7 @@ std::int64_t TRegion::Area() const {
   // and stop at the largest result instead of overflowing.
   constexpr auto LIMIT = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
   std::uint64_t area = 0;
-  for (const TRect& r : FRects) {
+  for (const TRect& r : Rects()) {
     const std::uint64_t rect = static_cast<std::uint64_t>(std::int64_t{r.Right} - r.Left) *
                                static_cast<std::uint64_t>(std::int64_t{r.Bottom} - r.Top);
     area = rect > LIMIT - area ? LIMIT : area + rect;
@@ -214,13 +227,14 @@ std::int64_t TRegion::Area() const {
 }
 
 bool TRegion::Contains(std::int32_t AX, std::int32_t AY) const {
-  return std::any_of(FRects.begin(), FRects.end(), [&](const TRect& r) {
+  const std::vector<TRect>& rects = Rects();
+  return std::any_of(rects.begin(), rects.end(), [&](const TRect& r) {
     return r.Left <= AX && AX < r.Right && r.Top <= AY && AY < r.Bottom;
   });
 }
 
 bool TRegion::Offset(std::int32_t ADx, std::int32_t ADy) {
-  if (FRects.empty()) {
+  if (FRects == nullptr || (ADx == 0 && ADy == 0)) {
     return true;
   }
   const TRect box = Bounds();
@@ -228,7 +242,10 @@ bool TRegion::Offset(std::int32_t ADx, std::int32_t ADy) {
       !FitsInt32(std::int64_t{box.Top} + ADy) || !FitsInt32(std::int64_t{box.Bottom} + ADy)) {
     return false;
   }
-  for (TRect& r : FRects) {
+  if (FRects.use_count() > 1) {
+    FRects = std::make_shared<std::vector<TRect>>(*FRects); // the copies keep their place
+  }
+  for (TRect& r : *FRects) {
     r.Left += ADx;
     r.Right += ADx;
     r.Top += ADy;
@@ -240,21 +257,21 @@ bool TRegion::Offset(std::int32_t ADx, std::int32_t ADy) {
 TRegion TRegion::Union(const TRegion& AOther) const {
   // With nothing on one side the other is the answer, normalised already: every step copies
   // her outline this way.
-  if (FRects.empty()) {
+  if (FRects == nullptr) {
     return AOther;
   }
-  if (AOther.FRects.empty()) {
+  if (AOther.FRects == nullptr) {
     return *this;
   }
-  std::vector<TRect> all = FRects;
-  all.insert(all.end(), AOther.FRects.begin(), AOther.FRects.end());
+  std::vector<TRect> all = *FRects;
+  all.insert(all.end(), AOther.FRects->begin(), AOther.FRects->end());
   return FromRects(std::move(all));
 }
 
 std::optional<TRegion> TRegion::MirrorX(std::int32_t AWidth) const {
   std::vector<TRect> mirrored;
-  mirrored.reserve(FRects.size());
-  for (const TRect& r : FRects) {
+  mirrored.reserve(Rects().size());
+  for (const TRect& r : Rects()) {
     const std::int64_t left = std::int64_t{AWidth} - r.Right;
     const std::int64_t right = std::int64_t{AWidth} - r.Left;
     if (!FitsInt32(left) || !FitsInt32(right)) {

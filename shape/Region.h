@@ -6,6 +6,7 @@
 #include "common/Geometry.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -25,8 +26,8 @@ public:
   // A record with a 32-byte header and the exact bounding box, then the banded rectangles.
   std::vector<std::uint8_t> ToRecord() const;
 
-  const std::vector<TRect>& Rects() const { return FRects; }
-  bool IsEmpty() const { return FRects.empty(); }
+  const std::vector<TRect>& Rects() const;
+  bool IsEmpty() const { return FRects == nullptr; }
   // (0, 0, 0, 0) for an empty region.
   TRect Bounds() const;
   // The number of pixels; the largest int64 when there are more.
@@ -40,11 +41,19 @@ public:
   // Empty when a coordinate would leave 32 bits.
   std::optional<TRegion> MirrorX(std::int32_t AWidth) const;
 
-  friend bool operator==(const TRegion&, const TRegion&) = default;
+  // Whether the two hold the very same rectangles, not merely equal ones: copies do until one
+  // of them moves.
+  bool SharesRects(const TRegion& AOther) const {
+    return FRects != nullptr && FRects == AOther.FRects;
+  }
+
+  friend bool operator==(const TRegion& A, const TRegion& B) { return A.Rects() == B.Rects(); }
 
 private:
-  explicit TRegion(std::vector<TRect> ABanded) : FRects(std::move(ABanded)) {}
-  std::vector<TRect> FRects;
+  explicit TRegion(std::vector<TRect> ABanded);
+  // Shared by copies until one of them moves: her outline is copied on every step. Null for an
+  // empty region.
+  std::shared_ptr<std::vector<TRect>> FRects;
 };
 
 } // namespace nyarumi

@@ -7,9 +7,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <span>
+#include <utility>
+#include <vector>
 
 namespace nyarumi {
 
@@ -31,9 +32,25 @@ public:
 
 private:
   RegionId Add(TRegion ARegion);
+  TRegion* FindMutable(RegionId ARegion);
+  std::optional<TRegion> Parse(std::span<const std::uint8_t> ARecord);
 
-  std::map<RegionId, TRegion> FRegions;
+  // A handful live at a time: a flat list keeps its capacity, so a step allocates nothing.
+  std::vector<std::pair<RegionId, TRegion>> FRegions;
   std::uintptr_t FNextHandle = 1; // handles are never reused, so a stale one is always unknown
+  // Records read lately, by where their bytes lie; an entry counts only while those bytes still
+  // hold its rectangles. Her holders' outlines are read again on every tick.
+  struct TParsed {
+    const std::uint8_t* Data = nullptr;
+    std::size_t Size = 0;
+    TRegion Region;
+    // The last move of a region read from it: her holders are moved to the same place each time.
+    TRegion Moved;
+    std::int32_t Dx = 0;
+    std::int32_t Dy = 0;
+  };
+  std::vector<TParsed> FParsed;
+  std::size_t FNextParsed = 0; // the entry the next new record replaces once the list is full
 };
 
 TRegionKind KindOf(const TRegion& ARegion);

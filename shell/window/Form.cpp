@@ -5,6 +5,7 @@
 #include "shell/window/Menu.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace nyarumi {
 
@@ -282,8 +283,22 @@ void TForm::Paint(Canvas& ACanvas) {
   if (const std::optional<TRgb> background = ColorToRgb(EffectiveColor())) {
     ACanvas.FillRect({0, 0, FClientWidth, FClientHeight}, *background);
   }
-  // A copy: a control's paint handler may add or remove controls.
-  for (TControl* c : std::vector<TControl*>(FControls)) {
+  // A copy: a control's paint handler may add or remove controls. A paint within a paint
+  // takes its own.
+  std::vector<TControl*> nested;
+  std::vector<TControl*>& order = FPainting ? nested : FPaintOrder;
+  order.assign(FControls.begin(), FControls.end());
+  const bool outer = !std::exchange(FPainting, true);
+  struct TDone {
+    TForm& Form;
+    bool Outer;
+    ~TDone() {
+      if (Outer) {
+        Form.FPainting = false;
+      }
+    }
+  } done{*this, outer};
+  for (TControl* c : order) {
     if (c->Visible() && c->IsWindowless()) {
       DispatchEvent([c, &ACanvas] { c->Paint(ACanvas); });
     }

@@ -108,6 +108,8 @@ private:
   bool FShownOnce = false;
   bool FCentredUnframed = false; // centred at the first show before its frame was known
   std::vector<TControl*> FControls;
+  std::vector<TControl*> FPaintOrder; // kept between paints: a tick's repaint allocates nothing
+  bool FPainting = false;
   TControl* FMouseControl = nullptr; // under the mouse
   TControl* FCaptured = nullptr;     // pressed, receives the release
   bool FRightDownInside = false;

@@ -68,20 +68,57 @@ void CopyPlain(TBitmap32& AOut, const TRect& AClip, std::int64_t ADx, std::int64
   }
 }
 
+// The one index every pixel of AShared outside ARect (a rectangle within it) shows, or -1.
+// Her frames all have one plain edge: once known, comparing two of them reads no pixels.
+int EdgeIndex(const TPicture::TShared8& AShared, const TRect& ARect) {
+  if (AShared.EdgeRect == ARect) {
+    return AShared.EdgeIndex;
+  }
+  const TBitmap8& b = AShared.Bitmap;
+  int index = -1;
+  bool one = true;
+  for (std::int32_t y = 0; y < b.Height && one; ++y) {
+    for (std::int32_t x = 0; x < b.Width; ++x) {
+      if (y >= ARect.Top && y < ARect.Bottom && x == ARect.Left) {
+        x = ARect.Right - 1; // skips the inside of the row
+        continue;
+      }
+      const int here = b.At(x, y);
+      if (index != -1 && here != index) {
+        one = false;
+        break;
+      }
+      index = here;
+    }
+  }
+  AShared.EdgeRect = ARect;
+  AShared.EdgeIndex = one ? index : -1;
+  return AShared.EdgeIndex;
+}
+
 // Whether APicture shows the palette picture's pixels everywhere outside ARect, a rectangle
 // within both (they have the same size).
-bool AgreeOutside(const TPicture& APicture, const TBitmap8& AOther, const TRect& ARect) {
-  const auto w = static_cast<std::size_t>(AOther.Width);
-  if (AOther.Pixels.size() < w * static_cast<std::size_t>(AOther.Height)) {
+bool AgreeOutside(const TPicture& APicture, const TPicture::TShared8* AMine,
+                  const TPicture::TShared8& AOther, const TRect& ARect) {
+  const TBitmap8& other = AOther.Bitmap;
+  const auto w = static_cast<std::size_t>(other.Width);
+  if (other.Pixels.size() < w * static_cast<std::size_t>(other.Height)) {
     return false;
   }
   const TBitmap8* indexed = APicture.Indexed();
   // Pictures drawn from one palette compare by index, row piece by row piece.
   static_assert(sizeof(TPaletteEntry) == 3, "palette entries compare as bytes");
   const bool sameColors =
-      indexed != nullptr && indexed->Palette.size() == AOther.Palette.size() &&
-      std::memcmp(indexed->Palette.data(), AOther.Palette.data(), 3 * AOther.Palette.size()) == 0 &&
-      indexed->Pixels.size() >= AOther.Pixels.size();
+      indexed != nullptr && indexed->Palette.size() == other.Palette.size() &&
+      std::memcmp(indexed->Palette.data(), other.Palette.data(), 3 * other.Palette.size()) == 0 &&
+      indexed->Pixels.size() >= other.Pixels.size();
+  if (sameColors && AMine != nullptr) {
+    const int mine = EdgeIndex(*AMine, ARect);
+    const int theirs = EdgeIndex(AOther, ARect);
+    if (mine != -1 && theirs != -1) {
+      return mine == theirs;
+    }
+  }
   const auto agree = [&](std::int32_t y, std::int32_t from, std::int32_t to) {
     if (from >= to) {
       return true;
@@ -89,17 +126,17 @@ bool AgreeOutside(const TPicture& APicture, const TBitmap8& AOther, const TRect&
     const std::size_t first = static_cast<std::size_t>(y) * w + static_cast<std::size_t>(from);
     const auto count = static_cast<std::size_t>(to - from);
     if (sameColors) {
-      return std::equal(AOther.Pixels.begin() + static_cast<std::ptrdiff_t>(first),
-                        AOther.Pixels.begin() + static_cast<std::ptrdiff_t>(first + count),
+      return std::equal(other.Pixels.begin() + static_cast<std::ptrdiff_t>(first),
+                        other.Pixels.begin() + static_cast<std::ptrdiff_t>(first + count),
                         indexed->Pixels.begin() + static_cast<std::ptrdiff_t>(first));
     }
     for (std::int32_t x = from; x < to; ++x) {
       const std::uint8_t index =
-          AOther.Pixels[static_cast<std::size_t>(y) * w + static_cast<std::size_t>(x)];
+          other.Pixels[static_cast<std::size_t>(y) * w + static_cast<std::size_t>(x)];
       const std::uint32_t color =
-          index < AOther.Palette.size()
-              ? RgbToPixel({AOther.Palette[index].Red, AOther.Palette[index].Green,
-                            AOther.Palette[index].Blue})
+          index < other.Palette.size()
+              ? RgbToPixel({other.Palette[index].Red, other.Palette[index].Green,
+                            other.Palette[index].Blue})
               : 0; // an index past the palette shows black
       if (APicture.Pixel(x, y) != color) {
         return false;
@@ -107,10 +144,10 @@ bool AgreeOutside(const TPicture& APicture, const TBitmap8& AOther, const TRect&
     }
     return true;
   };
-  for (std::int32_t y = 0; y < AOther.Height; ++y) {
+  for (std::int32_t y = 0; y < other.Height; ++y) {
     const bool inside = y >= ARect.Top && y < ARect.Bottom;
-    const bool same = inside ? agree(y, 0, ARect.Left) && agree(y, ARect.Right, AOther.Width)
-                             : agree(y, 0, AOther.Width);
+    const bool same = inside ? agree(y, 0, ARect.Left) && agree(y, ARect.Right, other.Width)
+                             : agree(y, 0, other.Width);
     if (!same) {
       return false;
     }
@@ -250,17 +287,17 @@ void TPicture::Clear() {
 }
 
 void TPicture::Assign(TBitmap8 ABitmap) {
-  FData = std::make_shared<const TBitmap8>(std::move(ABitmap));
+  FData = std::make_shared<const TShared8>(TShared8{std::move(ABitmap), std::nullopt, -1});
   Changed();
 }
 
 const TBitmap8* TPicture::Indexed() const {
-  const auto* shared = std::get_if<std::shared_ptr<const TBitmap8>>(&FData);
-  return shared != nullptr ? shared->get() : nullptr;
+  const auto* shared = std::get_if<std::shared_ptr<const TShared8>>(&FData);
+  return shared != nullptr ? &(*shared)->Bitmap : nullptr;
 }
 
 bool TPicture::ShareIfCopyEquals(const TPicture& ASource, const TRect& ARect) {
-  const auto* source = std::get_if<std::shared_ptr<const TBitmap8>>(&ASource.FData);
+  const auto* source = std::get_if<std::shared_ptr<const TShared8>>(&ASource.FData);
   if (source == nullptr) {
     return false;
   }
@@ -274,9 +311,10 @@ bool TPicture::ShareIfCopyEquals(const TPicture& ASource, const TRect& ARect) {
   if (std::int64_t{w} * h - inside > inside) {
     return false;
   }
-  const auto* mine = std::get_if<std::shared_ptr<const TBitmap8>>(&FData);
+  const auto* mine = std::get_if<std::shared_ptr<const TShared8>>(&FData);
   // The copy leaves everything outside ARect as it is: equal only if that part is already.
-  if ((mine == nullptr || *mine != *source) && !AgreeOutside(*this, **source, ARect)) {
+  if ((mine == nullptr || *mine != *source) &&
+      !AgreeOutside(*this, mine != nullptr ? mine->get() : nullptr, **source, ARect)) {
     return false;
   }
   FData = *source;
@@ -329,8 +367,8 @@ TBitmap32& TPicture::Writable() {
 
 TPictureRef TPicture::Ref() const {
   TPictureRef ref;
-  if (const auto* shared = std::get_if<std::shared_ptr<const TBitmap8>>(&FData)) {
-    ref.Indexed = shared->get();
+  if (const auto* shared = std::get_if<std::shared_ptr<const TShared8>>(&FData)) {
+    ref.Indexed = &(*shared)->Bitmap;
     ref.Owner = *shared;
   }
   if (const TBitmap32* b = Rgb32()) {

@@ -132,8 +132,17 @@ public:
   // the check costs less than the copy it saves.
   bool ShareIfCopyEquals(const TPicture& ASource, const TRect& ARect);
 
+  // A palette picture as pictures share it, with what comparisons learnt about it: the pixels
+  // never change, so neither does what was learnt.
+  struct TShared8 {
+    TBitmap8 Bitmap;
+    // The one index every pixel outside EdgeRect shows, or -1; for the last rectangle asked.
+    mutable std::optional<TRect> EdgeRect;
+    mutable int EdgeIndex = -1;
+  };
+
 private:
-  std::variant<std::monostate, std::shared_ptr<const TBitmap8>, TBitmap32> FData;
+  std::variant<std::monostate, std::shared_ptr<const TShared8>, TBitmap32> FData;
 };
 
 // Draws on one picture. Coordinates are the picture's pixels; everything is clipped to it.

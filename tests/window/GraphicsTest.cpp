@@ -78,6 +78,69 @@ TEST_F(WindowTest, FrameRectCopiesArePlainPixelCopiesThatLeaveTheLastRowAndColum
   }
 }
 
+// A front that shows one frame takes another frame's pixels only where the copy leaves it equal
+// to that frame; what the first comparison learns about a frame's edge must not decide a later
+// one with another rectangle or against another frame.
+TEST_F(WindowTest, CopiesBetweenFramesShareOnlyWhenTheEdgesAgree) {
+  const auto edged = [](int AShift, auto AEdge) {
+    TBitmap8 b = WhiteEdgedFrame(AShift);
+    for (int y = 0; y < b.Height; ++y) {
+      for (int x = 0; x < b.Width; ++x) {
+        if (x == 87 || y == 153) {
+          b.Pixels[static_cast<std::size_t>(y * b.Width + x)] =
+              static_cast<std::uint8_t>(AEdge(x, y));
+        }
+      }
+    }
+    return b;
+  };
+  const auto white = [](int, int) { return 0; };
+  const auto red = [](int, int) { return 1; };
+  const auto striped = [](int x, int y) { return (x + y) % 2; };
+  const auto dotted = [](int x, int y) { return x == 3 && y == 153 ? 2 : 0; };
+  const struct {
+    const char* Name;
+    TBitmap8 Shown;
+    TBitmap8 Copied;
+    TRect Rect;
+    bool Shared;
+  } cases[] = {
+      {"one plain edge", edged(0, white), edged(1, white), {0, 0, 87, 153}, true},
+      {"plain edges of two colours", edged(0, white), edged(1, red), {0, 0, 87, 153}, false},
+      {"equal striped edges", edged(0, striped), edged(1, striped), {0, 0, 87, 153}, true},
+      {"one dot apart", edged(0, white), edged(1, dotted), {0, 0, 87, 153}, false},
+      {"a narrower rectangle", edged(0, white), edged(1, white), {0, 0, 86, 153}, false},
+  };
+  const auto color = [](const TBitmap8& b, int x, int y) {
+    const TPaletteEntry& e = b.Palette[b.At(x, y)];
+    return std::uint32_t{e.Red} << 16 | std::uint32_t{e.Green} << 8 | e.Blue;
+  };
+  for (const auto& c : cases) {
+    TImage front(nullptr);
+    front.SetBounds(0, 0, 88, 154);
+    front.Picture().Assign(c.Shown);
+    TImage frame(nullptr);
+    frame.Picture().Assign(c.Copied);
+    // Another image showing the same pixels is compared first with the full rectangle, as her
+    // ticks do, so that the front's comparison finds notes on both frames.
+    TImage twin(nullptr);
+    twin.SetBounds(0, 0, 88, 154);
+    twin.Canvas().CopyRect({0, 0, 88, 154}, front.Canvas(), {0, 0, 88, 154});
+    ASSERT_EQ(twin.Picture().Ref().Owner, front.Picture().Ref().Owner);
+    twin.Canvas().CopyRect({0, 0, 87, 153}, frame.Canvas(), {0, 0, 87, 153});
+    front.Canvas().CopyRect(c.Rect, frame.Canvas(), c.Rect);
+    EXPECT_EQ(front.Picture().Ref().Owner == frame.Picture().Ref().Owner, c.Shared) << c.Name;
+    for (int y = 0; y < 154; ++y) {
+      for (int x = 0; x < 88; ++x) {
+        const bool inside =
+            x >= c.Rect.Left && x < c.Rect.Right && y >= c.Rect.Top && y < c.Rect.Bottom;
+        ASSERT_EQ(front.Canvas().Pixel(x, y), inside ? color(c.Copied, x, y) : color(c.Shown, x, y))
+            << c.Name << " " << x << "," << y;
+      }
+    }
+  }
+}
+
 TEST_F(WindowTest, CanvasFillsAreClippedAndCopiesWithinOnePictureUseTheOldPixels) {
   TImage image(nullptr);
   image.SetBounds(0, 0, 4, 1);

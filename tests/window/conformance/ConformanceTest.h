@@ -123,13 +123,38 @@ TYPED_TEST_P(Conformance, AWindowTakesOverItsRegionAndFreesTheOneItHad) {
   auto& p = *this->P;
   const WindowId w = this->MakeWindow();
   const std::size_t before = TypeParam::LiveRegions(p);
-  const auto bytes = Record({{0, 0, 10, 20}, {30, 0, 40, 5}});
+  // Banded already, as her stored outlines are.
+  auto bytes = Record({{0, 0, 10, 5}, {30, 0, 40, 5}, {0, 5, 10, 20}});
   const RegionId first = p.ExtCreateRegion(bytes);
   ASSERT_NE(first, RegionId::None);
   TRect box;
   EXPECT_EQ(p.GetRgnBox(first, box), TRegionKind::Complex);
   EXPECT_EQ(box, (TRect{0, 0, 40, 20}));
   EXPECT_EQ(p.OffsetRgn(first, 5, 6), TRegionKind::Complex);
+  // The same bytes read again give a region of their own, and bytes rewritten in place are read
+  // for what they hold now.
+  const auto readBox = [&](std::optional<TRect> AExpected, const char* AWhat, TPoint AMove = {}) {
+    const RegionId again = p.ExtCreateRegion(bytes);
+    ASSERT_EQ(again != RegionId::None, AExpected.has_value()) << AWhat;
+    if (AExpected) {
+      EXPECT_NE(p.OffsetRgn(again, AMove.X, AMove.Y), TRegionKind::Error);
+      EXPECT_NE(p.GetRgnBox(again, box), TRegionKind::Error);
+      EXPECT_EQ(box, *AExpected) << AWhat;
+      EXPECT_TRUE(p.DeleteObject(again));
+    }
+  };
+  readBox(TRect{0, 0, 40, 20}, "read again after the first moved");
+  readBox(TRect{5, 6, 45, 26}, "moved as the first was", {5, 6});
+  readBox(TRect{-1, 6, 39, 26}, "moved elsewhere", {-1, 6});
+  readBox(TRect{5, 6, 45, 26}, "moved as the first was, again", {5, 6});
+  const auto moved = Record({{1, 2, 11, 7}, {31, 2, 41, 7}, {1, 7, 11, 22}});
+  std::copy(moved.begin(), moved.end(), bytes.begin());
+  readBox(TRect{1, 2, 41, 22}, "rewritten in place");
+  const auto emptied = Record({{1, 2, 11, 7}, {31, 2, 31, 7}, {1, 7, 11, 22}});
+  std::copy(emptied.begin(), emptied.end(), bytes.begin());
+  readBox(std::nullopt, "an empty rectangle written in place");
+  ASSERT_EQ(p.GetRgnBox(first, box), TRegionKind::Complex);
+  EXPECT_EQ(box, (TRect{5, 6, 45, 26})) << "the first kept its move";
   ASSERT_NE(p.SetWindowRgn(w, first, true), 0);
   EXPECT_EQ(TypeParam::LiveRegions(p), before) << "the window took the handle over";
   EXPECT_FALSE(p.DeleteObject(first)) << "no longer the caller's to free";
