@@ -76,7 +76,8 @@ RegionId RegionTable::CreateRectRgn(std::int32_t ALeft, std::int32_t ATop, std::
   // Swapped edges describe the same rectangle, as callers of the native call expect.
   const TRect r{std::min(ALeft, ARight), std::min(ATop, ABottom), std::max(ALeft, ARight),
                 std::max(ATop, ABottom)};
-  return Add(TRegion::FromRects({r}));
+  // An empty one is what every step's copy of her outline starts from.
+  return Add(r.IsEmpty() ? TRegion() : TRegion::FromRects({r}));
 }
 
 TRegionKind RegionTable::CombineRgn(RegionId ADest, RegionId ASource1, RegionId ASource2,
