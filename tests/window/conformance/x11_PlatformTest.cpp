@@ -5,6 +5,7 @@
 
 #include "shell/platform/x11_backdrop.h"
 #include "shell/platform/x11_platform.h"
+#include "tests/window/conformance/x11_WindowManagerQuiet.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
@@ -58,6 +59,10 @@ std::vector<long> Property(Display* ADpy, Window AWindow, const char* AName, Ato
 
 class X11Platform : public ::testing::Test {
 protected:
+  // Constructed before the platform connects.
+  struct TQuietManager {
+    TQuietManager() { AwaitWindowManagerQuiet(); }
+  } Quiet;
   TX11Platform P{"/nonexistent/settings.ini"};
   TQuiet Events;
   Display* Dpy() { return P.DisplayOf().Dpy(); }

@@ -3,6 +3,7 @@
 #include "tests/window/conformance/ConformanceTest.h"
 
 #include "shell/platform/x11_platform.h"
+#include "tests/window/conformance/x11_WindowManagerQuiet.h"
 
 #include <X11/Xatom.h>
 
@@ -52,6 +53,7 @@ std::optional<std::string> ReadClipboard(x11::TX11Platform& AP) {
 struct X11Traits {
   using PlatformType = x11::TX11Platform;
   static std::unique_ptr<x11::TX11Platform> Make() {
+    x11::AwaitWindowManagerQuiet();
     return std::make_unique<x11::TX11Platform>("/nonexistent/settings.ini");
   }
   static void NestedLoop(x11::TX11Platform& AP, std::uint32_t AMs) {
