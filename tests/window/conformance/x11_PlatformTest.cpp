@@ -41,22 +41,6 @@ public:
   void Moved(TPoint AOuterTopLeft) override { OnMoved(AOuterTopLeft); }
 };
 
-std::vector<long> Property(Display* ADpy, Window AWindow, const char* AName, Atom AType) {
-  Atom Type = 0;
-  int Format = 0;
-  unsigned long Count = 0, After = 0;
-  unsigned char* Data = nullptr;
-  std::vector<long> Result;
-  if (XGetWindowProperty(ADpy, AWindow, XInternAtom(ADpy, AName, False), 0, 64, False, AType, &Type,
-                         &Format, &Count, &After, &Data) == Success &&
-      Data != nullptr) {
-    const auto* Values = reinterpret_cast<const long*>(Data);
-    Result.assign(Values, Values + Count);
-    XFree(Data);
-  }
-  return Result;
-}
-
 class X11Platform : public ::testing::Test {
 protected:
   // Constructed before the platform connects.

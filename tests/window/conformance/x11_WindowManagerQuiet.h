@@ -10,7 +10,26 @@
 #include <X11/Xlib.h>
 #include <poll.h>
 
+#include <vector>
+
 namespace nyarumi::x11 {
+
+// A property's items (up to 64), empty when the window lacks it or it has another type.
+inline std::vector<long> Property(Display* ADpy, Window AWindow, const char* AName, Atom AType) {
+  Atom Type = 0;
+  int Format = 0;
+  unsigned long Count = 0, After = 0;
+  unsigned char* Data = nullptr;
+  std::vector<long> Result;
+  if (XGetWindowProperty(ADpy, AWindow, XInternAtom(ADpy, AName, False), 0, 64, False, AType, &Type,
+                         &Format, &Count, &After, &Data) == Success &&
+      Data != nullptr) {
+    const auto* Values = reinterpret_cast<const long*>(Data);
+    Result.assign(Values, Values + Count);
+    XFree(Data);
+  }
+  return Result;
+}
 
 class TWindowManagerWatch {
 public:
@@ -19,7 +38,6 @@ public:
       return; // the test itself reports the missing server
     }
     FRoot = DefaultRootWindow(FDpy);
-    FClientList = XInternAtom(FDpy, "_NET_CLIENT_LIST", False);
     FExtents = XInternAtom(FDpy, "_NET_FRAME_EXTENTS", False);
     FRequest = XInternAtom(FDpy, "_NET_REQUEST_FRAME_EXTENTS", False);
     XSelectInput(FDpy, FRoot, PropertyChangeMask);
@@ -35,7 +53,7 @@ public:
       return;
     }
     for (;;) {
-      while (Property(FRoot, FClientList, XA_WINDOW) > 0) {
+      while (!Property(FDpy, FRoot, "_NET_CLIENT_LIST", XA_WINDOW).empty()) {
         if (!NextEvent(AGiveUpMs)) {
           return;
         }
@@ -49,12 +67,12 @@ public:
       Request.xclient.format = 32;
       XSendEvent(FDpy, FRoot, False, SubstructureNotifyMask | SubstructureRedirectMask, &Request);
       XFlush(FDpy);
-      while (Property(FPing, FExtents, XA_CARDINAL) == 0) {
+      while (Property(FDpy, FPing, "_NET_FRAME_EXTENTS", XA_CARDINAL).empty()) {
         if (!NextEvent(AGiveUpMs)) {
           return;
         }
       }
-      if (Property(FRoot, FClientList, XA_WINDOW) == 0) {
+      if (Property(FDpy, FRoot, "_NET_CLIENT_LIST", XA_WINDOW).empty()) {
         return;
       }
     }
@@ -62,23 +80,7 @@ public:
 
 private:
   bool ManagerRunning() {
-    return Property(FRoot, XInternAtom(FDpy, "_NET_SUPPORTING_WM_CHECK", False), XA_WINDOW) > 0;
-  }
-
-  // The number of items the property holds (0 when it is missing).
-  unsigned long Property(Window AWindow, Atom AName, Atom AType) {
-    Atom Type = 0;
-    int Format = 0;
-    unsigned long Count = 0, After = 0;
-    unsigned char* Data = nullptr;
-    if (XGetWindowProperty(FDpy, AWindow, AName, 0, 4, False, AType, &Type, &Format, &Count, &After,
-                           &Data) != Success) {
-      return 0;
-    }
-    if (Data != nullptr) {
-      XFree(Data);
-    }
-    return Count;
+    return !Property(FDpy, FRoot, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW).empty();
   }
 
   // Takes in whatever the server sent, waiting for something if nothing has come yet; false
@@ -100,7 +102,6 @@ private:
   Display* FDpy;
   Window FRoot = 0;
   Window FPing = 0;
-  Atom FClientList = 0;
   Atom FExtents = 0;
   Atom FRequest = 0;
 };
