@@ -55,6 +55,9 @@ void TControl::SetVisible(bool AVisible) {
     FParent->InvalidateArea(BoundsRect());
   }
   FVisible = AVisible;
+  if (FParent != nullptr) {
+    FParent->ControlVisibilityChanged(this);
+  }
   VisibleChanged();
 }
 

@@ -109,6 +109,7 @@ protected:
 
 private:
   TForm* FParent = nullptr;
+  std::uint64_t FPlace = 0; // when it joined its form: later ones paint above earlier ones
   bool FVisible = true;
   bool FEnabled = true;
   bool FLoading = false;

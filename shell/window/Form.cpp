@@ -50,6 +50,7 @@ TForm::~TForm() {
     c->FParent = nullptr;
   }
   FControls.clear();
+  FShown.clear();
   if (FHandle != WindowId::None) {
     CurrentPlatform().DestroyNativeWindow(FHandle);
     FHandle = WindowId::None;
@@ -242,6 +243,21 @@ void TForm::FontChanged() {
 
 void TForm::InsertControl(TControl* AControl) {
   FControls.push_back(AControl);
+  AControl->FPlace = ++FPlaces;
+  if (AControl->Visible()) {
+    FShown.push_back(AControl); // the last one inserted paints last
+  }
+}
+
+void TForm::ControlVisibilityChanged(TControl* AControl) {
+  std::erase(FShown, AControl);
+  if (AControl->Visible()) {
+    // Placed among the shown ones alone: the hidden ones stay untouched.
+    const auto before = std::find_if(FShown.begin(), FShown.end(), [&](const TControl* c) {
+      return c->FPlace > AControl->FPlace;
+    });
+    FShown.insert(before, AControl);
+  }
 }
 
 void TForm::RemoveControl(TControl* AControl) {
@@ -249,6 +265,7 @@ void TForm::RemoveControl(TControl* AControl) {
     InvalidateArea(AControl->BoundsRect());
   }
   std::erase(FControls, AControl);
+  std::erase(FShown, AControl);
   if (FMouseControl == AControl) {
     FMouseControl = nullptr;
     UpdateCursor();
@@ -283,11 +300,11 @@ void TForm::Paint(Canvas& ACanvas) {
   if (const std::optional<TRgb> background = ColorToRgb(EffectiveColor())) {
     ACanvas.FillRect({0, 0, FClientWidth, FClientHeight}, *background);
   }
-  // A copy: a control's paint handler may add or remove controls. A paint within a paint
-  // takes its own.
+  // A copy: a control's paint handler may show, hide, add or remove controls. A paint within a
+  // paint takes its own.
   std::vector<TControl*> nested;
   std::vector<TControl*>& order = FPainting ? nested : FPaintOrder;
-  order.assign(FControls.begin(), FControls.end());
+  order.assign(FShown.begin(), FShown.end());
   const bool outer = !std::exchange(FPainting, true);
   struct TDone {
     TForm& Form;

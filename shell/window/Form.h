@@ -84,6 +84,7 @@ private:
   friend class TEvents;
   void InsertControl(TControl* AControl);
   void RemoveControl(TControl* AControl);
+  void ControlVisibilityChanged(TControl* AControl);
   void SyncOuterSize();
   void ApplyGeometry();
   void Centre();
@@ -108,6 +109,10 @@ private:
   bool FShownOnce = false;
   bool FCentredUnframed = false; // centred at the first show before its frame was known
   std::vector<TControl*> FControls;
+  // The visible ones, in paint order: her window holds dozens of hidden frame pictures, and
+  // touching each of them on every paint costs more than painting the shown ones.
+  std::vector<TControl*> FShown;
+  std::uint64_t FPlaces = 0;
   std::vector<TControl*> FPaintOrder; // kept between paints: a tick's repaint allocates nothing
   bool FPainting = false;
   TControl* FMouseControl = nullptr; // under the mouse

@@ -72,6 +72,21 @@ TEST_F(FormTest, PaintsBackgroundThenVisibleWindowlessControlsInCreationOrder) {
   EXPECT_EQ(ops[3].Type, Kind::Rectangle);
   EXPECT_EQ(ops[3].Color, (TRgb{255, 0, 0}));
   EXPECT_FALSE(ops[3].Pen.has_value());
+
+  // Shown again, a control paints in its old place; one that changes form paints last there.
+  label->Hide();
+  hidden->Show();
+  label->Show();
+  back->SetParent(nullptr);
+  back->SetParent(&Form);
+  Null.PaintNow(Form.Handle());
+  const auto& again = Null.Window(Form.Handle()).LastPaint;
+  ASSERT_EQ(again.size(), 5u);
+  EXPECT_EQ(again[1].Type, Kind::Text);
+  EXPECT_EQ(again[2].Type, Kind::Rectangle);
+  EXPECT_TRUE(again[2].Pen.has_value());
+  EXPECT_EQ(again[3].Color, (TRgb{255, 0, 0}));
+  EXPECT_EQ(again[4].Type, Kind::Picture);
 }
 
 TEST_F(FormTest, UpdateRepaintsOnlyWhenSomethingChanged) {
