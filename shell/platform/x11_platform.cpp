@@ -124,12 +124,15 @@ void TX11Platform::CollectGarbage() {
 void TX11Platform::Iterate(int ATimeoutMs) {
   Display* Dpy = FDisplay->Dpy();
   // The connection is read only when something may have come: after a poll that timed out a
-  // read would find nothing, and she wakes ten times a second.
+  // read would find nothing, and Xlib's queue is as the last look before the sleep left it,
+  // empty. She wakes ten times a second; each look costs Xlib's lock on cold code.
+  bool Quiet = std::exchange(FQueueEmpty, false);
   if (FMayHaveEvents || ATimeoutMs == 0) {
     FMayHaveEvents = false;
+    Quiet = false;
     XEventsQueued(Dpy, QueuedAfterReading);
   }
-  while (!FPending && XEventsQueued(Dpy, QueuedAlready) > 0) {
+  while (!Quiet && !FPending && XEventsQueued(Dpy, QueuedAlready) > 0) {
     XEvent Event;
     XNextEvent(Dpy, &Event);
     DispatchEvent(Event);
@@ -168,6 +171,7 @@ void TX11Platform::Iterate(int ATimeoutMs) {
   while ((Ready = poll(&Fd, 1, Timeout)) < 0 && errno == EINTR) {
   }
   FMayHaveEvents = Ready != 0;
+  FQueueEmpty = Ready == 0;
 }
 
 void TX11Platform::RunUntil(const std::function<bool()>& ADone) {

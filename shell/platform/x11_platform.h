@@ -170,6 +170,7 @@ private:
   bool FManager = false;
   bool FManagerKnown = false;
   bool FMayHaveEvents = true; // the connection may hold unread data
+  bool FQueueEmpty = false;   // nothing came since Xlib's queue was last found empty
   std::exception_ptr FPending;
   bool FQuit = false;
 };
