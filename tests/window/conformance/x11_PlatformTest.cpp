@@ -231,7 +231,7 @@ TEST_F(X11Platform, TheClipboardOffersItsTargets) {
 // window's background; everything else is drawn through the surface, in the order painted.
 TEST_F(X11Platform, OnlyAPaintShowingOneWholeWindowPictureBecomesTheBackground) {
   TBitmap8 Frame{4, 3, {{10, 20, 30}, {40, 50, 60}}, std::vector<std::uint8_t>(12, 1)};
-  const TPictureRef Ref{&Frame};
+  const TPictureRef Ref{.Indexed = &Frame, .Owner = nullptr};
   const TRect Whole{0, 0, 4, 3};
   using TStep = std::function<void(Canvas&)>;
   const TStep Fill = [](Canvas& C) { C.FillRect({0, 0, 4, 3}, TRgb{1, 2, 3}); };
@@ -309,7 +309,7 @@ TEST_F(X11Platform, OnlyAPaintShowingOneWholeWindowPictureBecomesTheBackground) 
 
   // The same pixels again give the same pixmap; changed pixels in the same buffer another one.
   std::vector<std::uint32_t> Pixels(12, 0x102030);
-  const TPictureRef Rgb{nullptr, Pixels.data(), 4, 3};
+  const TPictureRef Rgb{.Rgb32 = Pixels.data(), .Width = 4, .Height = 3, .Owner = nullptr};
   TX11Backdrop Paint(Pictures);
   const auto Show = [&] {
     Paint.Begin(4, 3);
