@@ -92,8 +92,10 @@ TBitmap8 DecodeBitmapFile(std::span<const std::uint8_t> AFile) {
     const std::uint64_t stored = bottomUp ? rows - 1 - y : y;
     const auto source = AFile.subspan(static_cast<std::size_t>(pixelOffset + stored * stride),
                                       static_cast<std::size_t>(width));
-    for (std::uint8_t index : source) {
-      Check(index < paletteSize);
+    if (paletteSize < 256) { // with a full palette every index names a colour
+      for (std::uint8_t index : source) {
+        Check(index < paletteSize);
+      }
     }
     std::memcpy(picture.Pixels.data() + y * static_cast<std::uint64_t>(width), source.data(),
                 source.size());

@@ -102,7 +102,7 @@ TX11Display::TX11Display() {
     const char* Name;
     Atom TAtoms::*Field;
   };
-  static constexpr std::array<Slot, 21> Slots{{
+  static constexpr std::array<Slot, 22> Slots{{
       {"WM_PROTOCOLS", &TAtoms::WmProtocols},
       {"WM_DELETE_WINDOW", &TAtoms::WmDeleteWindow},
       {"WM_STATE", &TAtoms::WmState},
@@ -124,6 +124,9 @@ TX11Display::TX11Display() {
       {"TEXT", &TAtoms::Text},
       {"_NET_ACTIVE_WINDOW", &TAtoms::NetActiveWindow},
       {"_NET_SUPPORTING_WM_CHECK", &TAtoms::NetSupportingWmCheck},
+      // Xlib asks for this one on its own while setting a window's properties, in a round trip
+      // of its own, unless it is in Xlib's atom cache already.
+      {"WM_LOCALE_NAME", &TAtoms::WmLocaleName},
   }};
   std::array<char*, Slots.size()> Names{};
   for (std::size_t I = 0; I < Slots.size(); ++I) {

@@ -41,6 +41,7 @@ struct TAtoms {
   Atom Text = XNone;
   Atom NetActiveWindow = XNone;
   Atom NetSupportingWmCheck = XNone;
+  Atom WmLocaleName = XNone;
 };
 
 // The integer scale from Xft.dpi (96 per step, rounded) unless AOverride holds a number from

@@ -57,6 +57,7 @@ TEST_F(X11Platform, WindowsCarryTheirHintsBeforeTheWindowManagerSeesThem) {
   Main.ClientWidth = 88;
   Main.ClientHeight = 154;
   Main.StayOnTop = true;
+  Main.Caption = "Nyarumi Café";
   const Window Her = P.NativeWindowId(P.CreateNativeWindow(Main, Events));
   TWindowParams About = Main;
   About.Border = TWindowBorder::ToolWindow;
@@ -98,6 +99,12 @@ TEST_F(X11Platform, WindowsCarryTheirHintsBeforeTheWindowManagerSeesThem) {
   ASSERT_EQ(Count, 1);
   EXPECT_STREQ(List[0], "バージョン情報");
   XFreeStringList(List);
+  XFree(Name.value);
+  // A caption Latin-1 can hold goes as Latin-1 STRING.
+  ASSERT_TRUE(XGetWMName(Dpy(), Her, &Name));
+  EXPECT_EQ(Name.encoding, XA_STRING);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(Name.value), Name.nitems),
+            "Nyarumi Caf\xE9");
   XFree(Name.value);
 }
 
