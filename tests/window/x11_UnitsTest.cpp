@@ -223,7 +223,7 @@ TEST(X11Pictures, CopiesClipToThePictureAndChangesChangeTheHash) {
   B.Height = 1;
   B.Palette = {{10, 20, 30}, {255, 255, 255}};
   B.Pixels = {1, 7}; // 7 lies past the palette
-  const TPictureRef Ref{&B, nullptr, 0, 0};
+  const TPictureRef Ref{&B, nullptr, 0, 0, nullptr};
   EXPECT_EQ(PictureRgb(Ref), (std::vector<std::uint32_t>{0xFFFFFF, 0}));
   const auto Before = PictureHash(Ref);
   B.Pixels[1] = 0;
@@ -237,8 +237,8 @@ TEST(X11Pictures, CopiesClipToThePictureAndChangesChangeTheHash) {
   TBitmap8 Strip = B;
   Strip.Width = 3;
   Strip.Pixels = {1, 1, 0};
-  EXPECT_EQ(PictureHash({&Strip, nullptr, 0, 0}, TRect{1, 0, 3, 1}), PictureHash(Ref));
-  EXPECT_NE(PictureHash({&Strip, nullptr, 0, 0}, TRect{0, 0, 2, 1}), PictureHash(Ref));
+  EXPECT_EQ(PictureHash({&Strip, nullptr, 0, 0, nullptr}, TRect{1, 0, 3, 1}), PictureHash(Ref));
+  EXPECT_NE(PictureHash({&Strip, nullptr, 0, 0, nullptr}, TRect{0, 0, 2, 1}), PictureHash(Ref));
   EXPECT_TRUE(PictureRgb(Ref, TRect{1, 0, 3, 1}).empty()) << "a part beyond the picture";
   B.Pixels.resize(1); // fewer pixels than the size says
   EXPECT_TRUE(PictureRgb(Ref).empty());
