@@ -126,7 +126,7 @@ TEST(Win32Canvas, CopiesPalettePicturesClippedAndStretched) {
     TTarget target;
     TFontCache fonts;
     TWin32Canvas canvas(target.Dc(), fonts);
-    canvas.CopyPicture(c.Dest, TPictureRef{&picture, nullptr, 0, 0}, c.Source);
+    canvas.CopyPicture(c.Dest, TPictureRef{&picture, nullptr, 0, 0, nullptr}, c.Source);
     EXPECT_EQ(target.Rows(), c.Expected) << c.Label;
   }
 }
@@ -136,10 +136,10 @@ TEST(Win32Canvas, CopiesRgbPicturesAndSkipsInconsistentOnes) {
   TTarget target;
   TFontCache fonts;
   TWin32Canvas canvas(target.Dc(), fonts);
-  canvas.CopyPicture({0, 0, 2, 2}, TPictureRef{nullptr, rgb, 2, 2}, {0, 0, 2, 2});
+  canvas.CopyPicture({0, 0, 2, 2}, TPictureRef{nullptr, rgb, 2, 2, nullptr}, {0, 0, 2, 2});
   TBitmap8 broken = Picture();
   broken.Pixels.resize(4); // fewer indices than its size claims
-  canvas.CopyPicture({4, 4, 7, 6}, TPictureRef{&broken, nullptr, 0, 0}, {0, 0, 3, 2});
+  canvas.CopyPicture({4, 4, 7, 6}, TPictureRef{&broken, nullptr, 0, 0, nullptr}, {0, 0, 3, 2});
   EXPECT_EQ(target.Rows(),
             (std::vector<std::string>{"RG......", "BK......", "........", "........", "........",
                                       "........", "........", "........"}));
