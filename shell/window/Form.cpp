@@ -276,7 +276,8 @@ void TForm::RemoveControl(TControl* AControl) {
 }
 
 TControl* TForm::ControlAt(TPoint APos) const {
-  for (auto it = FControls.rbegin(); it != FControls.rend(); ++it) {
+  // The shown ones are in paint order: the last one painted is on top.
+  for (auto it = FShown.rbegin(); it != FShown.rend(); ++it) {
     TControl* c = *it;
     const TRect r = c->BoundsRect();
     if (c->Visible() && c->Enabled() && c->IsWindowless() && APos.X >= r.Left && APos.X < r.Right &&
