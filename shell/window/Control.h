@@ -86,6 +86,9 @@ public:
   // Windowless controls draw themselves in form client pixels; native ones are not painted.
   virtual bool IsWindowless() const { return true; }
   virtual void Paint(Canvas& ACanvas);
+  // True when the control's paint covers all of AArea (parent client pixels) with opaque pixels,
+  // so nothing painted before it shows there.
+  virtual bool Hides(const TRect& /*AArea*/) const { return false; }
   // The form got or is losing its native window; native controls follow it.
   virtual void CreateHandle(WindowId /*AWindow*/) {}
   virtual void DestroyHandle() {}

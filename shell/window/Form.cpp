@@ -5,6 +5,7 @@
 #include "shell/window/Menu.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace nyarumi {
@@ -298,14 +299,22 @@ bool TForm::IsShortCut(TShortCut AShortCut) {
 }
 
 void TForm::Paint(Canvas& ACanvas) {
-  if (const std::optional<TRgb> background = ColorToRgb(EffectiveColor())) {
-    ACanvas.FillRect({0, 0, FClientWidth, FClientHeight}, *background);
-  }
   // A copy: a control's paint handler may show, hide, add or remove controls. A paint within a
   // paint takes its own.
   std::vector<TControl*> nested;
   std::vector<TControl*>& order = FPainting ? nested : FPaintOrder;
   order.assign(FShown.begin(), FShown.end());
+  // Nothing under a control that hides the whole client area can show, so the paint starts
+  // there: her window stacks three pictures of its size.
+  const TRect client{0, 0, FClientWidth, FClientHeight};
+  const auto top = std::find_if(order.rbegin(), order.rend(), [&](const TControl* c) {
+    return c->Visible() && c->IsWindowless() && c->Hides(client);
+  });
+  if (top != order.rend()) {
+    order.erase(order.begin(), std::prev(top.base()));
+  } else if (const std::optional<TRgb> background = ColorToRgb(EffectiveColor())) {
+    ACanvas.FillRect(client, *background);
+  }
   const bool outer = !std::exchange(FPainting, true);
   struct TDone {
     TForm& Form;

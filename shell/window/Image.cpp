@@ -28,16 +28,30 @@ void TImage::PictureChanged() {
   Invalidate();
 }
 
-void TImage::Paint(nyarumi::Canvas& ACanvas) {
+TRect TImage::PaintedRect() const {
   if (FPicture.Empty()) {
-    return; // nothing to show: what lies below shows through
+    return {}; // nothing to show: what lies below shows through
   }
   const std::int32_t w = std::min(Width(), FPicture.Width());
   const std::int32_t h = std::min(Height(), FPicture.Height());
   if (w <= 0 || h <= 0) {
-    return;
+    return {};
   }
-  ACanvas.CopyPicture({Left(), Top(), Left() + w, Top() + h}, FPicture.Ref(), {0, 0, w, h});
+  return {Left(), Top(), Left() + w, Top() + h};
+}
+
+void TImage::Paint(nyarumi::Canvas& ACanvas) {
+  const TRect r = PaintedRect();
+  if (!r.IsEmpty()) {
+    ACanvas.CopyPicture(r, FPicture.Ref(), {0, 0, r.Width(), r.Height()});
+  }
+}
+
+bool TImage::Hides(const TRect& AArea) const {
+  // Pictures have no transparent pixels.
+  const TRect r = PaintedRect();
+  return !r.IsEmpty() && r.Left <= AArea.Left && r.Top <= AArea.Top && r.Right >= AArea.Right &&
+         r.Bottom >= AArea.Bottom;
 }
 
 } // namespace nyarumi

@@ -18,9 +18,11 @@ public:
   void SetAutoSize(bool AValue);
 
   void Paint(nyarumi::Canvas& ACanvas) override;
+  bool Hides(const TRect& AArea) const override;
 
 private:
   void PictureChanged();
+  TRect PaintedRect() const; // empty when nothing is painted
   TPicture FPicture;
   TCanvas FCanvas;
   bool FAutoSize = false;

@@ -49,8 +49,8 @@ protected:
 };
 
 TEST_F(FormTest, PaintsBackgroundThenVisibleWindowlessControlsInCreationOrder) {
-  auto* back = Place<TImage>(Form, {0, 0, 88, 154});
-  back->Canvas().FillRect({0, 0, 88, 154});
+  auto* back = Place<TImage>(Form, {0, 0, 88, 100});
+  back->Canvas().FillRect({0, 0, 88, 100});
   Place<TImage>(Form, {0, 0, 88, 154}); // no picture: paints nothing
   auto* label = Place<TLabel>(Form, {4, 4, 40, 12});
   label->SetCaption("hi");
@@ -66,7 +66,7 @@ TEST_F(FormTest, PaintsBackgroundThenVisibleWindowlessControlsInCreationOrder) {
   EXPECT_EQ(ops[0].Type, Kind::Fill);
   EXPECT_EQ(ops[0].Color, (TRgb{255, 255, 255}));
   EXPECT_EQ(ops[1].Type, Kind::Picture);
-  EXPECT_EQ(ops[1].Rect, (TRect{0, 0, 88, 154}));
+  EXPECT_EQ(ops[1].Rect, (TRect{0, 0, 88, 100}));
   EXPECT_EQ(ops[2].Type, Kind::Text);
   EXPECT_EQ(ops[2].Text, "hi");
   EXPECT_EQ(ops[3].Type, Kind::Rectangle);
@@ -87,6 +87,26 @@ TEST_F(FormTest, PaintsBackgroundThenVisibleWindowlessControlsInCreationOrder) {
   EXPECT_TRUE(again[2].Pen.has_value());
   EXPECT_EQ(again[3].Color, (TRgb{255, 0, 0}));
   EXPECT_EQ(again[4].Type, Kind::Picture);
+
+  // A picture that covers the whole client area hides what lies under it: neither the
+  // background nor those controls are painted, only what lies above it.
+  back->SetBounds(0, 0, 88, 154);
+  back->Picture().SetSize(88, 154);
+  const auto kinds = [&] {
+    Null.PaintNow(Form.Handle());
+    std::vector<Kind> result;
+    for (const auto& op : Null.Window(Form.Handle()).LastPaint) {
+      result.push_back(op.Type);
+    }
+    return result;
+  };
+  EXPECT_THAT(kinds(), ::testing::ElementsAre(Kind::Picture));
+  label->SetParent(nullptr);
+  label->SetParent(&Form);
+  EXPECT_THAT(kinds(), ::testing::ElementsAre(Kind::Picture, Kind::Text));
+  back->SetBounds(0, 1, 88, 154); // one row of the form shows through
+  EXPECT_THAT(kinds(), ::testing::ElementsAre(Kind::Fill, Kind::Rectangle, Kind::Rectangle,
+                                              Kind::Picture, Kind::Text));
 }
 
 TEST_F(FormTest, UpdateRepaintsOnlyWhenSomethingChanged) {
@@ -96,7 +116,9 @@ TEST_F(FormTest, UpdateRepaintsOnlyWhenSomethingChanged) {
   EXPECT_EQ(Null.Window(Form.Handle()).LastPaint.size(), 1u); // background only, no repaint
   image->Canvas().FillRect({0, 0, 10, 10});
   Form.Update();
-  EXPECT_EQ(Null.Window(Form.Handle()).LastPaint.size(), 2u);
+  // The picture now covers the form: it alone is painted.
+  ASSERT_EQ(Null.Window(Form.Handle()).LastPaint.size(), 1u);
+  EXPECT_EQ(Null.Window(Form.Handle()).LastPaint[0].Type, Kind::Picture);
   EXPECT_FALSE(Null.Window(Form.Handle()).Invalid);
 }
 
