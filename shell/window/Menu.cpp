@@ -105,7 +105,8 @@ std::string ShortCutToText(TShortCut AShortCut) {
   if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
     name = std::string(1, static_cast<char>(key));
   } else if (key >= 0x70 && key <= 0x87) {
-    name = "F" + std::to_string(key - 0x6F);
+    name = "F"; // appended: GCC 12 warns falsely about "F" + std::string
+    name += std::to_string(key - 0x6F);
   } else {
     return {}; // keys without a printable name are still dispatched, just not shown
   }
