@@ -3,6 +3,7 @@
 #include "shell/window/Application.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace nyarumi {
 
@@ -105,8 +106,10 @@ std::string ShortCutToText(TShortCut AShortCut) {
   if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
     name = std::string(1, static_cast<char>(key));
   } else if (key >= 0x70 && key <= 0x87) {
-    name = "F"; // appended: GCC 12 warns falsely about "F" + std::string
-    name += std::to_string(key - 0x6F);
+    // Formatted, not concatenated: GCC 12 warns falsely about "F" + std::to_string(…).
+    char function[8];
+    std::snprintf(function, sizeof function, "F%u", key - 0x6Fu);
+    name = function;
   } else {
     return {}; // keys without a printable name are still dispatched, just not shown
   }

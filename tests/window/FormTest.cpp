@@ -205,6 +205,10 @@ TEST_F(MenuTest, EntriesShowEveryItemAsStoredWithShortcutsMarksAndSeparators) {
   EXPECT_EQ(e[4].ShortCutText, "Ctrl+Q");
   EXPECT_FALSE(e[4].Enabled);
   EXPECT_EQ(Null.Menus[0].At, (TPoint{500, 400}));
+  // Function keys F1 to F24 have names too; other keys show none.
+  EXPECT_EQ(ShortCutToText(0x70), "F1");
+  EXPECT_EQ(ShortCutToText(0x87 | scShift | scCtrl), "Shift+Ctrl+F24");
+  EXPECT_EQ(ShortCutToText(0x88 | scCtrl), "");
 }
 
 TEST_F(MenuTest, RightClickOpensTheMenuOnlyOnPixelsInsideTheWindowRegion) {
