@@ -23,6 +23,15 @@ Platform& CurrentPlatform() {
   return *p;
 }
 
+bool Platform::ShowPicture(WindowId /*AWindow*/, const TPictureRef& /*APicture*/,
+                           const TRect& /*ASource*/) {
+  return false;
+}
+
+bool Platform::CopyWindowRgn(WindowId /*AWindow*/, RegionId /*ARegion*/) {
+  return false;
+}
+
 TimerId Platform::SetTimer(std::uint32_t AIntervalMs, std::function<void()> ACallback) {
   if (!ACallback) {
     return TimerId::None;

@@ -209,6 +209,11 @@ public:
   virtual void UpdateWindow(WindowId AWindow) = 0;
   // True when the window has no region or APos (client pixels) lies inside its region.
   virtual bool WindowRegionContains(WindowId AWindow, TPoint APos) = 0;
+  // Shows ASource of an unchanging picture (APicture.Owner set) as the shown window's whole
+  // client area at once, as a paint of only that picture would, and true. False, changing
+  // nothing, where the backend has no such shortcut or the part is not the window's size: the
+  // caller then marks and paints as usual. Areas marked already stay marked.
+  virtual bool ShowPicture(WindowId AWindow, const TPictureRef& APicture, const TRect& ASource);
 
   // --- Native push buttons, children of a top-level window. None on failure.
   virtual ButtonId CreateButton(WindowId AParent, const TButtonParams& AParams,
@@ -233,6 +238,10 @@ public:
   // Returns 0 on failure (the caller still owns ARegion), nonzero on success. None removes the
   // window's region.
   virtual int SetWindowRgn(WindowId AWindow, RegionId ARegion, bool ARedraw) = 0;
+  // Gives the window a copy of ARegion, which stays the caller's, in one step, and true. False,
+  // changing nothing, where the backend has no such shortcut: the caller copies the region and
+  // hands the copy to SetWindowRgn.
+  virtual bool CopyWindowRgn(WindowId AWindow, RegionId ARegion);
   virtual bool DeleteObject(RegionId ARegion) = 0;
 
   // --- Timers: ACallback runs on the GUI thread every AIntervalMs until killed, never

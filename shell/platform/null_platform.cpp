@@ -290,6 +290,19 @@ void NullPlatform::UpdateWindow(WindowId AWindow) {
   }
 }
 
+bool NullPlatform::ShowPicture(WindowId AWindow, const TPictureRef& APicture,
+                               const TRect& ASource) {
+  auto it = FWindows.find(AWindow);
+  if (!ShowsPictures || it == FWindows.end() || !it->second.Visible || !APicture.Owner ||
+      ASource.Width() != it->second.Params.ClientWidth ||
+      ASource.Height() != it->second.Params.ClientHeight) {
+    return false;
+  }
+  it->second.ShownPicture = APicture.Owner;
+  ++it->second.ShowPictureCount;
+  return true;
+}
+
 bool NullPlatform::WindowRegionContains(WindowId AWindow, TPoint APos) {
   const TNullWindow* found = Known(NullOp::WindowRegionContains, AWindow);
   if (found == nullptr) {

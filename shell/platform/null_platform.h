@@ -94,6 +94,9 @@ struct TNullWindow {
   TRect Dirty; // what the marked areas span while Invalid
   int UpdateCount = 0;
   std::vector<TPaintOp> LastPaint;
+  // The picture shown in place of a paint, while one is.
+  std::shared_ptr<const void> ShownPicture;
+  int ShowPictureCount = 0;
 };
 
 struct TNullButton {
@@ -127,6 +130,7 @@ public:
   TRect Frame;         // FrameExtents of tool windows
   int MenuChoice = -1; // what PopupMenu returns
   bool OpenUrlResult = true;
+  bool ShowsPictures = false; // whether ShowPicture takes a picture of the window's size
   bool StartHandlerResult = true;
   std::map<std::pair<std::string, std::string>, std::string> Settings;
   std::map<THandlerKind, std::string> Handlers;
@@ -179,6 +183,7 @@ public:
   void InvalidateWindow(WindowId AWindow, std::optional<TRect> AArea) override;
   void UpdateWindow(WindowId AWindow) override;
   bool WindowRegionContains(WindowId AWindow, TPoint APos) override;
+  bool ShowPicture(WindowId AWindow, const TPictureRef& APicture, const TRect& ASource) override;
   ButtonId CreateButton(WindowId AParent, const TButtonParams& AParams,
                         std::function<void()> AOnClick) override;
   void DestroyButton(ButtonId AButton) override;

@@ -381,6 +381,12 @@ bool TX11Platform::WindowRegionContains(WindowId AWindow, TPoint APos) {
   return W != nullptr && W->RegionContains(APos);
 }
 
+bool TX11Platform::ShowPicture(WindowId AWindow, const TPictureRef& APicture,
+                               const TRect& ASource) {
+  TX11Window* W = Find(AWindow);
+  return W != nullptr && W->ShowPicture(APicture, ASource);
+}
+
 // --- Buttons
 
 TX11Button* TX11Platform::FindButton(ButtonId AButton) const {
@@ -479,6 +485,16 @@ int TX11Platform::SetWindowRgn(WindowId AWindow, RegionId ARegion, bool /*ARedra
   // No repaint of our own, redraw or not: the window's surface still holds its picture, and the
   // server exposes whatever a larger outline uncovers. Her outline changes on every step.
   return 1;
+}
+
+bool TX11Platform::CopyWindowRgn(WindowId AWindow, RegionId ARegion) {
+  TX11Window* W = Find(AWindow);
+  const TRegion* Region = FRegions.Find(ARegion);
+  if (W == nullptr || Region == nullptr) {
+    return false;
+  }
+  W->SetRegion(*Region); // shares the rectangles until one of the two moves
+  return true;
 }
 
 bool TX11Platform::DeleteObject(RegionId ARegion) {

@@ -61,6 +61,7 @@ public:
   void InvalidateWindow(WindowId AWindow, std::optional<TRect> AArea) override;
   void UpdateWindow(WindowId AWindow) override;
   bool WindowRegionContains(WindowId AWindow, TPoint APos) override;
+  bool ShowPicture(WindowId AWindow, const TPictureRef& APicture, const TRect& ASource) override;
 
   ButtonId CreateButton(WindowId AParent, const TButtonParams& AParams,
                         std::function<void()> AOnClick) override;
@@ -78,6 +79,7 @@ public:
   TRegionKind GetRgnBox(RegionId ARegion, TRect& ABox) override;
   TRegionKind OffsetRgn(RegionId ARegion, std::int32_t ADx, std::int32_t ADy) override;
   int SetWindowRgn(WindowId AWindow, RegionId ARegion, bool ARedraw) override;
+  bool CopyWindowRgn(WindowId AWindow, RegionId ARegion) override;
   bool DeleteObject(RegionId ARegion) override;
 
   void KillTimer(TimerId ATimer) override;

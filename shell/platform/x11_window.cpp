@@ -334,6 +334,21 @@ void TX11Window::Paint() {
             Dirty.Left * S, Dirty.Top * S);
 }
 
+bool TX11Window::ShowPicture(const TPictureRef& APicture, const TRect& ASource) {
+  // Hidden, the window paints nothing either: its marked areas wait for the show.
+  if (!FWanted || !APicture.Owner || ASource.Left < 0 || ASource.Top < 0 ||
+      ASource.Right > WidthOf(APicture) || ASource.Bottom > HeightOf(APicture) ||
+      ASource.Width() != FWidth || ASource.Height() != FHeight) {
+    return false;
+  }
+  const Pixmap Picture = FContext.Pictures.Get(APicture, ASource);
+  if (Picture == XNone) {
+    return false;
+  }
+  ShowBackdrop(Picture);
+  return true;
+}
+
 long TX11Window::EventMask() const {
   // A background picture repaints exposures on the server; only a window manager that keeps
   // windows above makes visibility uninteresting.
@@ -376,7 +391,12 @@ bool TX11Window::ShowBackdrop(Pixmap APicture) {
 }
 
 void TX11Window::SetRegion(std::optional<TRegion> ARegion) {
+  // A copy of the installed outline is known equal without reading its rectangles.
+  const bool Copy = FShaped && FRegion && ARegion && FRegion->SharesRects(*ARegion);
   FRegion = std::move(ARegion);
+  if (Copy) {
+    return;
+  }
   if (!FRegion) {
     if (FShaped) {
       XShapeCombineMask(FDpy, FWindow, ShapeBounding, 0, 0, XNone, ShapeSet);

@@ -64,6 +64,9 @@ public:
   bool Dirty() const { return FDirty.has_value(); }
   // Paints the marked area now (nothing while hidden: showing marks it all).
   void Paint();
+  // The whole window shows this part of an unchanging picture from now on, as its background;
+  // false while the window is hidden or when the part is not the window's size.
+  bool ShowPicture(const TPictureRef& APicture, const TRect& ASource);
 
   // Installs a region as outline (input follows it); nullopt restores the full rectangle.
   void SetRegion(std::optional<TRegion> ARegion);

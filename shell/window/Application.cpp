@@ -98,6 +98,7 @@ void TApplication::Terminate() {
 }
 
 void TApplication::ProcessMessages() {
+  ReleaseMarks(); // a handler that waits for its own changes to show
   CurrentPlatform().ProcessMessages();
 }
 
@@ -110,10 +111,27 @@ void TApplication::SetShowTaskbarButton(bool AShow) {
 }
 
 void TApplication::Dispatch(const std::function<void()>& AHandler) {
+  // Released however the handler ends, before an error is reported: the error box waits in an
+  // event loop of its own.
+  struct TRelease {
+    TApplication& App;
+    ~TRelease() {
+      --App.FDispatching;
+      App.ReleaseMarks();
+    }
+  };
   try {
+    ++FDispatching;
+    TRelease release{*this};
     AHandler();
   } catch (const std::exception& e) {
     HandleException(e);
+  }
+}
+
+void TApplication::ReleaseMarks() {
+  for (TForm* form : FForms) {
+    form->ReleaseMarks();
   }
 }
 

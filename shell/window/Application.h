@@ -37,7 +37,11 @@ public:
   void SetShowTaskbarButton(bool AShow);
 
   // Runs one event handler; an exception that escapes it is reported, and the program goes on.
+  // The forms' repaint marks made meanwhile are passed on once it returns.
   void Dispatch(const std::function<void()>& AHandler);
+  bool Dispatching() const { return FDispatching > 0; }
+  // Passes every form's held repaint marks on to its window.
+  void ReleaseMarks();
   // Reports an error: OnException when set, otherwise ShowException.
   void HandleException(const std::exception& AError);
   // A message box with the stop icon, captioned with the title.
@@ -53,6 +57,7 @@ private:
   std::vector<TForm*> FForms;
   bool FTerminated = false;
   bool FShowTaskbarButton = true;
+  int FDispatching = 0; // handlers running, nested ones included
 };
 
 // The application object, or nullptr when none exists.

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace nyarumi {
 
@@ -89,6 +90,14 @@ public:
   // True when the control's paint covers all of AArea (parent client pixels) with opaque pixels,
   // so nothing painted before it shows there.
   virtual bool Hides(const TRect& /*AArea*/) const { return false; }
+  // What the control paints when that is a part of an unchanging picture and nothing else:
+  // the form can then tell what shows without painting.
+  struct TShownPicture {
+    TPictureRef Picture;
+    TRect Dest;   // parent client pixels
+    TRect Source; // the picture's pixels, the same size
+  };
+  virtual std::optional<TShownPicture> ShownPicture() const { return std::nullopt; }
   // The form got or is losing its native window; native controls follow it.
   virtual void CreateHandle(WindowId /*AWindow*/) {}
   virtual void DestroyHandle() {}

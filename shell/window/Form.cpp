@@ -14,7 +14,7 @@ namespace nyarumi {
 class TForm::TEvents final : public WindowEvents {
 public:
   explicit TEvents(TForm& AForm) : FForm(AForm) {}
-  void Paint(Canvas& ACanvas, const TRect& /*ADirty*/) override { FForm.Paint(ACanvas); }
+  void Paint(Canvas& ACanvas, const TRect& ADirty) override { FForm.PaintWindow(ACanvas, ADirty); }
   void MouseMove(TShiftState AShift, TPoint APos) override { FForm.WindowMouseMove(AShift, APos); }
   void MouseLeave() override { FForm.WindowMouseLeave(); }
   void MouseDown(TMouseButton AButton, TShiftState AShift, TPoint APos) override {
@@ -159,6 +159,7 @@ WindowId TForm::Handle() {
     throw Exception("ウィンドウを作成できません");
   }
   FHandle = id;
+  FShowing.reset();
   FExtents = platform.FrameExtents(FHandle);
   SyncOuterSize();
   UpdateCursor();
@@ -169,20 +170,82 @@ WindowId TForm::Handle() {
 }
 
 void TForm::Update() {
-  if (HandleAllocated()) {
-    CurrentPlatform().UpdateWindow(FHandle);
+  if (!HandleAllocated()) {
+    return;
   }
+  Platform& platform = CurrentPlatform();
+  if (FMarked) {
+    // Her every other tick shows a new frame: the backend may show the picture without a paint.
+    const TRect marked = *std::exchange(FMarked, std::nullopt);
+    std::optional<TShownPicture> sole = SolePicture();
+    if (!OnScreen(sole)) {
+      if (sole && platform.ShowPicture(FHandle, sole->Picture, sole->Source)) {
+        FShowing = std::move(sole);
+      } else {
+        platform.InvalidateWindow(FHandle, marked);
+      }
+    }
+  }
+  platform.UpdateWindow(FHandle);
 }
 
 void TForm::InvalidateArea(const TRect& AArea) {
-  if (HandleAllocated()) {
-    CurrentPlatform().InvalidateWindow(FHandle, AArea);
+  if (!HandleAllocated()) {
+    return;
   }
+  const TApplication* app = CurrentApplication();
+  if (app == nullptr || !app->Dispatching()) {
+    CurrentPlatform().InvalidateWindow(FHandle, AArea);
+    return;
+  }
+  const TRect r = FMarked.value_or(AArea);
+  FMarked = TRect{std::min(r.Left, AArea.Left), std::min(r.Top, AArea.Top),
+                  std::max(r.Right, AArea.Right), std::max(r.Bottom, AArea.Bottom)};
 }
 
 void TForm::Invalidate() {
-  if (HandleAllocated()) {
-    CurrentPlatform().InvalidateWindow(FHandle, std::nullopt);
+  InvalidateArea({0, 0, FClientWidth, FClientHeight});
+}
+
+void TForm::ReleaseMarks() {
+  if (!FMarked) {
+    return;
+  }
+  const TRect marked = *std::exchange(FMarked, std::nullopt);
+  // Her decision tick hides the picture on top and puts the same frame into the one below.
+  if (HandleAllocated() && !OnScreen(SolePicture())) {
+    CurrentPlatform().InvalidateWindow(FHandle, marked);
+  }
+}
+
+std::optional<TControl::TShownPicture> TForm::SolePicture() const {
+  const TRect client{0, 0, FClientWidth, FClientHeight};
+  for (auto it = FShown.rbegin(); it != FShown.rend(); ++it) {
+    const TControl* c = *it;
+    if (c->Visible() && c->IsWindowless()) {
+      // Painted last, it decides: anything else shows as well unless it hides all of it.
+      return c->Hides(client) ? c->ShownPicture() : std::nullopt;
+    }
+  }
+  return std::nullopt;
+}
+
+bool TForm::OnScreen(const std::optional<TShownPicture>& APicture) const {
+  // The same owner means the same pixels: the kept reference keeps them from being reused.
+  return APicture && FShowing && APicture->Picture.Owner == FShowing->Picture.Owner &&
+         APicture->Dest == FShowing->Dest && APicture->Source == FShowing->Source;
+}
+
+void TForm::PaintWindow(Canvas& ACanvas, const TRect& ADirty) {
+  Paint(ACanvas);
+  std::optional<TShownPicture> sole = SolePicture();
+  const bool whole = ADirty.Left <= 0 && ADirty.Top <= 0 && ADirty.Right >= FClientWidth &&
+                     ADirty.Bottom >= FClientHeight;
+  // A part painted anew leaves the rest as it was: known only when both show the same.
+  if (whole || OnScreen(sole)) {
+    FShowing = std::move(sole);
+  } else {
+    FShowing.reset();
   }
 }
 
@@ -225,6 +288,7 @@ void TForm::VisibleChanged() {
       ApplyGeometry();
       CurrentPlatform().SetWindowVisible(FHandle, true);
     } else if (HandleAllocated()) {
+      FShowing.reset(); // a hidden window may lose its pixels
       CurrentPlatform().SetWindowVisible(FHandle, false);
     }
   } catch (...) {

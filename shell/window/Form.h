@@ -59,8 +59,13 @@ public:
   bool HandleAllocated() const { return FHandle != WindowId::None; }
   // Paints every marked area before returning.
   void Update();
+  // Marks an area for repainting. While an event handler runs, the marks wait for it to return
+  // (or for Update): a handler that leaves on top the picture already showing needs no paint.
   void InvalidateArea(const TRect& AArea);
   void Invalidate() override;
+  // Passes the marks made since the handler began on to the window, unless nothing on screen
+  // would change. The application calls it whenever a handler returns.
+  void ReleaseMarks();
   // The main form's close ends the program; another form asks OnClose (hide by default).
   void Close();
 
@@ -94,6 +99,11 @@ private:
   void WindowMouseUp(TMouseButton AButton, TShiftState AShift, TPoint APos);
   void WindowMoved(TPoint AOuterTopLeft);
   void UpdateCursor();
+  void PaintWindow(Canvas& ACanvas, const TRect& ADirty);
+  // The picture alone on screen after a paint: the topmost painted control's, when it hides the
+  // client area and shows a part of an unchanging picture.
+  std::optional<TShownPicture> SolePicture() const;
+  bool OnScreen(const std::optional<TShownPicture>& APicture) const;
 
   std::unique_ptr<TEvents> FEvents;
   WindowId FHandle = WindowId::None;
@@ -115,6 +125,9 @@ private:
   std::uint64_t FPlaces = 0;
   std::vector<TControl*> FPaintOrder; // kept between paints: a tick's repaint allocates nothing
   bool FPainting = false;
+  std::optional<TRect> FMarked; // marks held while a handler runs
+  // What the last paint of the whole window, or a picture shown in place of one, left showing.
+  std::optional<TShownPicture> FShowing;
   TControl* FMouseControl = nullptr; // under the mouse
   TControl* FCaptured = nullptr;     // pressed, receives the release
   bool FRightDownInside = false;

@@ -47,6 +47,18 @@ void TImage::Paint(nyarumi::Canvas& ACanvas) {
   }
 }
 
+std::optional<TControl::TShownPicture> TImage::ShownPicture() const {
+  const TRect r = PaintedRect();
+  if (r.IsEmpty()) {
+    return std::nullopt;
+  }
+  TPictureRef picture = FPicture.Ref();
+  if (!picture.Owner) {
+    return std::nullopt; // pixels that a canvas may still change
+  }
+  return TShownPicture{std::move(picture), r, {0, 0, r.Width(), r.Height()}};
+}
+
 bool TImage::Hides(const TRect& AArea) const {
   // Pictures have no transparent pixels.
   const TRect r = PaintedRect();

@@ -19,6 +19,7 @@ public:
 
   void Paint(nyarumi::Canvas& ACanvas) override;
   bool Hides(const TRect& AArea) const override;
+  std::optional<TShownPicture> ShownPicture() const override;
 
 private:
   void PictureChanged();

@@ -66,6 +66,10 @@ void TPopupMenu::Popup(std::int32_t AX, std::int32_t AY) {
     entries.push_back(std::move(e));
     shown.push_back(item);
   }
+  // The menu waits in an event loop of its own: what the handler changed shows meanwhile.
+  if (TApplication* app = CurrentApplication()) {
+    app->ReleaseMarks();
+  }
   const int chosen = CurrentPlatform().PopupMenu({AX, AY}, entries);
   if (chosen >= 0 && static_cast<std::size_t>(chosen) < shown.size()) {
     TMenuItem* item = shown[static_cast<std::size_t>(chosen)];

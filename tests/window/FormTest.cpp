@@ -122,6 +122,152 @@ TEST_F(FormTest, UpdateRepaintsOnlyWhenSomethingChanged) {
   EXPECT_FALSE(Null.Window(Form.Handle()).Invalid);
 }
 
+// Her window: a back buffer under the image that shows her frame, both the window's size.
+class ShownPictureTest : public FormTest {
+protected:
+  static TBitmap8 Plain(std::uint8_t AGreen) {
+    TBitmap8 b;
+    b.Width = 88;
+    b.Height = 154;
+    b.Palette = {{0, AGreen, 0}};
+    b.Pixels.assign(88 * 154, 0);
+    return b;
+  }
+  ShownPictureTest() {
+    Null.ShowsPictures = true;
+    for (TImage* frame : {&A, &B}) {
+      frame->SetParent(&Form);
+      frame->Hide();
+    }
+    A.Picture().Assign(Plain(1));
+    B.Picture().Assign(Plain(2));
+    for (TImage* image : {Back, Front}) {
+      image->SetBounds(0, 0, 88, 154);
+    }
+    Put(*Front, A);
+    Form.Show();
+    Null.PaintNow(Form.Handle());
+  }
+  static void Put(TImage& ATo, TImage& AFrom) {
+    const TRect all{0, 0, 88, 154};
+    ATo.Canvas().CopyRect(all, AFrom.Canvas(), all); // shares the frame's pixels
+  }
+  const TNullWindow& Window() { return Null.Window(Form.Handle()); }
+
+public: // the cases' handlers play her tick on these
+  using FormTest::Form;
+  TImage A{&Form};
+  TImage B{&Form};
+  TImage* Back = Place<TImage>(Form, {0, 0, 88, 154});
+  TImage* Front = Place<TImage>(Form, {0, 0, 88, 154});
+};
+
+TEST_F(ShownPictureTest, AHandlerThatLeavesTheShownPictureOnTopMarksNothing) {
+  struct Case {
+    const char* What;
+    std::function<void(ShownPictureTest&)> Handler;
+    bool Marked;
+  };
+  const Case cases[] = {
+      {"the same frame under the one hidden",
+       [](ShownPictureTest& t) {
+         Put(*t.Back, t.A);
+         t.Front->Hide();
+       },
+       false},
+      {"another frame under the one hidden",
+       [](ShownPictureTest& t) {
+         Put(*t.Back, t.B);
+         t.Front->Hide();
+       },
+       true},
+      {"the same frame a pixel lower",
+       [](ShownPictureTest& t) {
+         Put(*t.Back, t.A);
+         t.Back->SetTop(1);
+         t.Front->Hide();
+       },
+       true},
+      {"the same frame drawn on",
+       [](ShownPictureTest& t) {
+         Put(*t.Back, t.A);
+         t.Back->Canvas().FillRect({0, 0, 1, 1});
+         t.Front->Hide();
+       },
+       true},
+      {"a control shown over the frame",
+       [](ShownPictureTest& t) {
+         Place<TShape>(t.Form, {0, 0, 4, 4});
+       },
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    Back->Picture().Clear();
+    Back->SetTop(0);
+    Put(*Front, A);
+    Front->Show();
+    Null.PaintNow(Form.Handle());
+    ASSERT_FALSE(Window().Invalid);
+    App.Dispatch([&] {
+      c.Handler(*this);
+      EXPECT_FALSE(Window().Invalid) << "marks wait for the handler to return";
+    });
+    EXPECT_EQ(Window().Invalid, c.Marked);
+  }
+  // A handler that fails still has its marks passed on.
+  App.OnException = [](const std::exception&) {};
+  App.Dispatch([&] {
+    Front->Hide();
+    throw Exception("failed");
+  });
+  EXPECT_TRUE(Window().Invalid);
+}
+
+TEST_F(ShownPictureTest, UpdateShowsANewFrameWithoutAPaintWhereTheBackendCan) {
+  App.Dispatch([&] {
+    Put(*Back, A);
+    Front->Hide();
+    Put(*Front, B);
+    Front->Show();
+    Form.Update();
+  });
+  EXPECT_EQ(Window().ShowPictureCount, 1);
+  EXPECT_EQ(Window().ShownPicture, B.Picture().Ref().Owner);
+  EXPECT_FALSE(Window().Invalid);
+  // What the backend shows counts as shown: hiding B over a copy of it marks nothing.
+  App.Dispatch([&] {
+    Put(*Back, B);
+    Front->Hide();
+  });
+  EXPECT_FALSE(Window().Invalid);
+
+  // Without the shortcut, or for a picture of another size, Update paints as before.
+  const auto painted = [&] {
+    std::vector<Kind> kinds;
+    for (const auto& op : Window().LastPaint) {
+      kinds.push_back(op.Type);
+    }
+    return kinds;
+  };
+  Null.ShowsPictures = false;
+  App.Dispatch([&] {
+    Put(*Front, A);
+    Front->Show();
+    Form.Update();
+    EXPECT_THAT(painted(), ::testing::ElementsAre(Kind::Picture));
+  });
+  Null.ShowsPictures = true;
+  App.Dispatch([&] {
+    Front->SetBounds(0, 0, 88, 150);
+    Back->Hide();
+    Form.Update();
+    EXPECT_THAT(painted(), ::testing::ElementsAre(Kind::Fill, Kind::Picture));
+  });
+  EXPECT_EQ(Window().ShowPictureCount, 1);
+  EXPECT_FALSE(Window().Invalid);
+}
+
 TEST_F(FormTest, HitTestingDeliversEnterLeavePressReleaseAndClickToTheTopmostControl) {
   auto* lower = Place<TLabel>(Form, {0, 0, 40, 40});
   lower->SetAutoSize(false);

@@ -179,6 +179,54 @@ TYPED_TEST_P(Conformance, AWindowTakesOverItsRegionAndFreesTheOneItHad) {
   EXPECT_EQ(TypeParam::LiveRegions(p), before);
 }
 
+// Her step's shortcuts: a backend may offer them; what it takes it does whole, else nothing.
+TYPED_TEST_P(Conformance, ShortcutsForHerStepDoAllOfItOrNothing) {
+  auto& p = *this->P;
+  const WindowId w = this->MakeWindow();
+  p.SetWindowVisible(w, true);
+  TypeParam::Settle(p);
+  const RegionId outline = p.ExtCreateRegion(Record({{0, 0, 10, 5}, {30, 0, 40, 5}}));
+  ASSERT_NE(outline, RegionId::None);
+  const std::size_t live = TypeParam::LiveRegions(p);
+  if (p.CopyWindowRgn(w, outline)) {
+    EXPECT_FALSE(p.WindowRegionContains(w, {20, 2}));
+    EXPECT_TRUE(p.WindowRegionContains(w, {35, 2}));
+    ASSERT_EQ(p.OffsetRgn(outline, 0, 50), TRegionKind::Complex);
+    EXPECT_TRUE(p.WindowRegionContains(w, {35, 2})) << "a copy stays when the original moves";
+    EXPECT_TRUE(p.CopyWindowRgn(w, outline));
+    EXPECT_TRUE(p.WindowRegionContains(w, {35, 52}));
+    EXPECT_FALSE(p.WindowRegionContains(w, {35, 2}));
+  } else {
+    EXPECT_TRUE(p.WindowRegionContains(w, {20, 2})) << "refused: nothing changed";
+  }
+  EXPECT_EQ(TypeParam::LiveRegions(p), live) << "the original stays the caller's";
+  EXPECT_TRUE(p.DeleteObject(outline));
+  EXPECT_FALSE(p.CopyWindowRgn(w, outline)) << "a freed region";
+
+  auto bitmap = std::make_shared<TBitmap8>();
+  bitmap->Width = 88;
+  bitmap->Height = 154;
+  bitmap->Palette = {{0, 0, 255}};
+  bitmap->Pixels.assign(88 * 154, 0);
+  TPictureRef picture;
+  picture.Indexed = bitmap.get();
+  picture.Width = 88;
+  picture.Height = 154;
+  picture.Owner = bitmap;
+  const TRect all{0, 0, 88, 154};
+  const int paints = this->Events.Paints;
+  p.ShowPicture(w, picture, all); // the backend's choice
+  EXPECT_FALSE(p.ShowPicture(w, picture, {0, 0, 80, 154})) << "not the window's size";
+  EXPECT_FALSE(p.ShowPicture(w, picture, {8, 0, 96, 154})) << "beyond the picture";
+  TPictureRef changing = picture;
+  changing.Owner.reset();
+  EXPECT_FALSE(p.ShowPicture(w, changing, all)) << "pixels that may change";
+  EXPECT_EQ(this->Events.Paints, paints) << "showing a picture paints nothing";
+  p.SetWindowVisible(w, false);
+  EXPECT_FALSE(p.ShowPicture(w, picture, all)) << "a hidden window";
+  p.DestroyNativeWindow(w);
+}
+
 TYPED_TEST_P(Conformance, UpdateRepaintsTheMarkedAreaBeforeReturning) {
   auto& p = *this->P;
   const WindowId w = this->MakeWindow();
@@ -277,6 +325,7 @@ TYPED_TEST_P(Conformance, DesktopQueriesAnswerSensibly) {
 
 REGISTER_TYPED_TEST_SUITE_P(Conformance, UnknownHandlesAreIgnoredAndGiveTheFailureValue,
                             AWindowTakesOverItsRegionAndFreesTheOneItHad,
+                            ShortcutsForHerStepDoAllOfItOrNothing,
                             UpdateRepaintsTheMarkedAreaBeforeReturning,
                             TimersAreNeverReenteredAndMayKillThemselves,
                             AnErrorEscapingACallbackComesOutOfRun, QuitBeforeRunMakesRunReturn,
