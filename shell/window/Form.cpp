@@ -179,7 +179,8 @@ void TForm::Update() {
     const TRect marked = *std::exchange(FMarked, std::nullopt);
     std::optional<TShownPicture> sole = SolePicture();
     if (!OnScreen(sole)) {
-      if (sole && platform.ShowPicture(FHandle, sole->Picture, sole->Source)) {
+      if (sole && sole->Dest == TRect{0, 0, FClientWidth, FClientHeight} &&
+          platform.ShowPicture(FHandle, sole->Picture, sole->Source)) {
         FShowing = std::move(sole);
       } else {
         platform.InvalidateWindow(FHandle, marked);
