@@ -127,12 +127,48 @@ TX11Pictures::~TX11Pictures() {
   }
 }
 
+void TX11Pictures::DevicePixels(const TPictureRef& APicture, const TRect& APart, int AScale) {
+  // The first showing of each of her frames converts it: straight from the palette, one lookup
+  // a pixel, into the buffer the upload sends.
+  std::uint32_t Table[256];
+  std::fill(std::begin(Table), std::end(Table), static_cast<std::uint32_t>(FDisplay.PixelOf(0)));
+  if (APicture.Indexed != nullptr) {
+    const auto& Palette = APicture.Indexed->Palette;
+    for (std::size_t I = 0; I < std::min<std::size_t>(Palette.size(), 256); ++I) {
+      Table[I] = static_cast<std::uint32_t>(
+          FDisplay.PixelOf((std::uint32_t{Palette[I].Red} << 16) |
+                           (std::uint32_t{Palette[I].Green} << 8) | Palette[I].Blue));
+    }
+  }
+  const auto SourceWidth = static_cast<std::size_t>(WidthOf(APicture));
+  const auto Scale = static_cast<std::size_t>(AScale);
+  const auto Width = static_cast<std::size_t>(APart.Width()) * Scale;
+  const auto Height = static_cast<std::size_t>(APart.Height()) * Scale;
+  FScratch.resize(Width * Height);
+  std::uint32_t* Out = FScratch.data();
+  for (std::size_t Y = 0; Y < Height; ++Y) {
+    const std::size_t Row = (static_cast<std::size_t>(APart.Top) + Y / Scale) * SourceWidth +
+                            static_cast<std::size_t>(APart.Left);
+    for (std::size_t X = 0; X < Width; ++X) {
+      // Nearest neighbour, so her picture stays aligned with her equally scaled outline.
+      const std::size_t I = Row + X / Scale;
+      *Out++ = APicture.Indexed != nullptr
+                   ? Table[APicture.Indexed->Pixels[I]]
+                   : static_cast<std::uint32_t>(FDisplay.PixelOf(APicture.Rgb32[I]));
+    }
+  }
+}
+
 void TX11Pictures::Put(Drawable ATarget, GC AGc, const std::vector<std::uint32_t>& ARgb, int AWidth,
                        int AHeight, int AX, int AY) {
   FScratch.resize(ARgb.size());
   for (std::size_t I = 0; I < ARgb.size(); ++I) {
     FScratch[I] = static_cast<std::uint32_t>(FDisplay.PixelOf(ARgb[I]));
   }
+  PutScratch(ATarget, AGc, AWidth, AHeight, AX, AY);
+}
+
+void TX11Pictures::PutScratch(Drawable ATarget, GC AGc, int AWidth, int AHeight, int AX, int AY) {
   XImage Image{};
   Image.width = AWidth;
   Image.height = AHeight;
@@ -162,27 +198,14 @@ Pixmap TX11Pictures::Get(const TPictureRef& APicture, const TRect& APart) {
   E.LastUse = ++FClock;
   if (E.Image == XNone) {
     const int S = FDisplay.Scale();
-    const int W = APart.Width(), H = APart.Height();
-    const std::vector<std::uint32_t> Rgb = PictureRgb(APicture, APart);
-    std::vector<std::uint32_t> Scaled;
-    if (S > 1) {
-      // Nearest neighbour, so her picture stays aligned with her equally scaled outline.
-      Scaled.resize(Rgb.size() * static_cast<std::size_t>(S * S));
-      for (int Y = 0; Y < H * S; ++Y) {
-        for (int X = 0; X < W * S; ++X) {
-          Scaled[static_cast<std::size_t>(Y) * static_cast<std::size_t>(W * S) +
-                 static_cast<std::size_t>(X)] =
-              Rgb[static_cast<std::size_t>(Y / S) * static_cast<std::size_t>(W) +
-                  static_cast<std::size_t>(X / S)];
-        }
-      }
-    }
-    E.Image = XCreatePixmap(FDisplay.Dpy(), FDisplay.Root(), static_cast<unsigned>(W * S),
-                            static_cast<unsigned>(H * S), static_cast<unsigned>(FDisplay.Depth()));
+    DevicePixels(APicture, APart, S);
+    E.Image = XCreatePixmap(
+        FDisplay.Dpy(), FDisplay.Root(), static_cast<unsigned>(APart.Width() * S),
+        static_cast<unsigned>(APart.Height() * S), static_cast<unsigned>(FDisplay.Depth()));
     if (FGc == nullptr) {
       FGc = XCreateGC(FDisplay.Dpy(), E.Image, 0, nullptr);
     }
-    Put(E.Image, FGc, S > 1 ? Scaled : Rgb, W * S, H * S, 0, 0);
+    PutScratch(E.Image, FGc, APart.Width() * S, APart.Height() * S, 0, 0);
     ++FUploads;
   }
   const Pixmap Result = E.Image;

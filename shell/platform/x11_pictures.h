@@ -60,6 +60,10 @@ private:
     std::uint64_t Hash = 0;
   };
   std::uint64_t HashOf(const TPictureRef& APicture, const TRect& APart);
+  // A consistent part, within the picture, into FScratch as the visual's pixels, scaled.
+  void DevicePixels(const TPictureRef& APicture, const TRect& APart, int AScale);
+  // Writes FScratch, AWidth x AHeight of the visual's pixels, to a drawable.
+  void PutScratch(Drawable ATarget, GC AGc, int AWidth, int AHeight, int AX, int AY);
   void EvictOldest();
 
   const TX11Display& FDisplay;

@@ -103,8 +103,7 @@ TEST_F(X11Platform, WindowsCarryTheirHintsBeforeTheWindowManagerSeesThem) {
   // A caption Latin-1 can hold goes as Latin-1 STRING.
   ASSERT_TRUE(XGetWMName(Dpy(), Her, &Name));
   EXPECT_EQ(Name.encoding, XA_STRING);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(Name.value), Name.nitems),
-            "Nyarumi Caf\xE9");
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(Name.value), Name.nitems), "Nyarumi Caf\xE9");
   XFree(Name.value);
 }
 
@@ -346,6 +345,32 @@ TEST_F(X11Platform, OnlyAPaintShowingOneWholeWindowPictureBecomesTheBackground) 
   EXPECT_NE(Pictures.Get(Light, Whole), DarkWhole);
   EXPECT_NE(Pictures.Get(Dark, TRect{0, 0, 2, 3}), DarkWhole);
   EXPECT_EQ(Pictures.Get(Dark, Whole), DarkWhole);
+
+  // An uploaded part holds the part's pixels, scaled; an index past the palette is black.
+  TBitmap8 Strip{4, 3, {{10, 20, 30}, {40, 50, 60}}, {0, 1, 2, 0, 1, 0, 1, 2, 2, 2, 0, 1}};
+  const TX11Display& D = P.DisplayOf();
+  const int S = D.Scale();
+  for (const bool Indexed : {true, false}) {
+    const std::vector<std::uint32_t> Rgb = PictureRgb({.Indexed = &Strip, .Owner = nullptr}, Whole);
+    const TPictureRef Source =
+        Indexed ? TPictureRef{.Indexed = &Strip, .Owner = nullptr}
+                : TPictureRef{.Rgb32 = Rgb.data(), .Width = 4, .Height = 3, .Owner = nullptr};
+    const TRect Part{1, 1, 4, 3};
+    const Pixmap Uploaded = Pictures.Get(Source, Part);
+    ASSERT_NE(Uploaded, XNone);
+    XImage* Image = XGetImage(D.Dpy(), Uploaded, 0, 0, static_cast<unsigned>(3 * S),
+                              static_cast<unsigned>(2 * S), AllPlanes, ZPixmap);
+    ASSERT_NE(Image, nullptr);
+    for (int Y = 0; Y < 2 * S; ++Y) {
+      for (int X = 0; X < 3 * S; ++X) {
+        const std::uint8_t Index = Strip.At(1 + X / S, 1 + Y / S);
+        const std::uint32_t Want = Index == 0 ? 0x0A141E : Index == 1 ? 0x28323C : 0;
+        EXPECT_EQ(XGetPixel(Image, X, Y), D.PixelOf(Want))
+            << (Indexed ? "indexed " : "32-bit ") << X << "," << Y;
+      }
+    }
+    XDestroyImage(Image);
+  }
 }
 
 } // namespace
