@@ -149,12 +149,20 @@ void TX11Pictures::DevicePixels(const TPictureRef& APicture, const TRect& APart,
   for (std::size_t Y = 0; Y < Height; ++Y) {
     const std::size_t Row = (static_cast<std::size_t>(APart.Top) + Y / Scale) * SourceWidth +
                             static_cast<std::size_t>(APart.Left);
-    for (std::size_t X = 0; X < Width; ++X) {
-      // Nearest neighbour, so her picture stays aligned with her equally scaled outline.
-      const std::size_t I = Row + X / Scale;
-      *Out++ = APicture.Indexed != nullptr
-                   ? Table[APicture.Indexed->Pixels[I]]
-                   : static_cast<std::uint32_t>(FDisplay.PixelOf(APicture.Rgb32[I]));
+    // Nearest neighbour, so her picture stays aligned with her equally scaled outline.
+    if (APicture.Indexed != nullptr) {
+      const std::uint8_t* In = APicture.Indexed->Pixels.data() + Row;
+      if (Scale == 1) {
+        Out = std::transform(In, In + Width, Out, [&Table](std::uint8_t I) { return Table[I]; });
+        continue;
+      }
+      for (std::size_t X = 0; X < Width; ++X) {
+        *Out++ = Table[In[X / Scale]];
+      }
+    } else {
+      for (std::size_t X = 0; X < Width; ++X) {
+        *Out++ = static_cast<std::uint32_t>(FDisplay.PixelOf(APicture.Rgb32[Row + X / Scale]));
+      }
     }
   }
 }
