@@ -292,7 +292,11 @@ void TX11Window::SetSkipTaskbar(bool ASkip) {
 }
 
 void TX11Window::SetCursor(Cursor ACursor) {
-  XDefineCursor(FDpy, FWindow, ACursor); // XNone: the parent's
+  // The pointer crosses her window whenever she runs under it; the form sets the cursor anew.
+  if (ACursor != FCursor) {
+    XDefineCursor(FDpy, FWindow, ACursor); // XNone: the parent's
+    FCursor = ACursor;
+  }
 }
 
 void TX11Window::Invalidate(std::optional<TRect> AArea) {

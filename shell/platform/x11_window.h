@@ -115,6 +115,7 @@ private:
   TX11Surface FSurface;
   TX11Backdrop FPaint;      // the latest paint, kept until it is shown
   Pixmap FBackdrop = XNone; // the picture shown as background, if the window is one picture
+  Cursor FCursor = XNone;   // as last defined; XNone: the parent's
   TWindowBorder FBorder;
   bool FClosable;
   bool FStayOnTop;
