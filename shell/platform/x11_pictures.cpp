@@ -53,6 +53,10 @@ std::uint64_t Mix(std::uint64_t AHash, const void* AData, std::size_t ASize) {
   return AHash;
 }
 
+std::uint32_t RgbOf(const TPaletteEntry& AEntry) {
+  return (std::uint32_t{AEntry.Red} << 16) | (std::uint32_t{AEntry.Green} << 8) | AEntry.Blue;
+}
+
 bool InsidePicture(const TPictureRef& P, const TRect& APart) {
   return !APart.IsEmpty() && APart.Left >= 0 && APart.Top >= 0 && APart.Right <= WidthOf(P) &&
          APart.Bottom <= HeightOf(P);
@@ -101,8 +105,7 @@ std::vector<std::uint32_t> PictureRgb(const TPictureRef& APicture, std::optional
   if (APicture.Indexed != nullptr) {
     const auto& Palette = APicture.Indexed->Palette;
     for (std::size_t I = 0; I < std::min<std::size_t>(Palette.size(), 256); ++I) {
-      Table[I] = (std::uint32_t{Palette[I].Red} << 16) | (std::uint32_t{Palette[I].Green} << 8) |
-                 Palette[I].Blue;
+      Table[I] = RgbOf(Palette[I]);
     }
   }
   const auto W = static_cast<std::size_t>(WidthOf(APicture));
@@ -135,9 +138,7 @@ void TX11Pictures::DevicePixels(const TPictureRef& APicture, const TRect& APart,
   if (APicture.Indexed != nullptr) {
     const auto& Palette = APicture.Indexed->Palette;
     for (std::size_t I = 0; I < std::min<std::size_t>(Palette.size(), 256); ++I) {
-      Table[I] = static_cast<std::uint32_t>(
-          FDisplay.PixelOf((std::uint32_t{Palette[I].Red} << 16) |
-                           (std::uint32_t{Palette[I].Green} << 8) | Palette[I].Blue));
+      Table[I] = static_cast<std::uint32_t>(FDisplay.PixelOf(RgbOf(Palette[I])));
     }
   }
   const auto SourceWidth = static_cast<std::size_t>(WidthOf(APicture));
