@@ -18,6 +18,17 @@ struct TRect {
   std::int32_t Width() const { return Right - Left; }
   std::int32_t Height() const { return Bottom - Top; }
   bool IsEmpty() const { return Left >= Right || Top >= Bottom; }
+  // Whether every pixel of AInner lies in this rectangle.
+  bool Covers(const TRect& AInner) const {
+    return Left <= AInner.Left && Top <= AInner.Top && Right >= AInner.Right &&
+           Bottom >= AInner.Bottom;
+  }
+  // The smallest rectangle holding both.
+  TRect Span(const TRect& AOther) const {
+    return {Left < AOther.Left ? Left : AOther.Left, Top < AOther.Top ? Top : AOther.Top,
+            Right > AOther.Right ? Right : AOther.Right,
+            Bottom > AOther.Bottom ? Bottom : AOther.Bottom};
+  }
   friend bool operator==(const TRect&, const TRect&) = default;
 };
 

@@ -270,11 +270,7 @@ void NullPlatform::InvalidateWindow(WindowId AWindow, std::optional<TRect> AArea
     const TRect area = AArea.value_or(all);
     // The marked areas add up to the rectangle that spans them, as a native update region's
     // bounding box would.
-    w->Dirty =
-        w->Invalid
-            ? TRect{std::min(w->Dirty.Left, area.Left), std::min(w->Dirty.Top, area.Top),
-                    std::max(w->Dirty.Right, area.Right), std::max(w->Dirty.Bottom, area.Bottom)}
-            : area;
+    w->Dirty = w->Invalid ? w->Dirty.Span(area) : area;
     w->Invalid = true;
   }
 }

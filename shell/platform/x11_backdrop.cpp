@@ -7,11 +7,6 @@
 namespace nyarumi::x11 {
 namespace {
 
-bool Covers(const TRect& AOuter, const TRect& AInner) {
-  return AOuter.Left <= AInner.Left && AOuter.Top <= AInner.Top && AOuter.Right >= AInner.Right &&
-         AOuter.Bottom >= AInner.Bottom;
-}
-
 bool Meets(const TRect& A, const TRect& B) {
   return !A.IsEmpty() && !B.IsEmpty() && A.Left < B.Right && B.Left < A.Right && A.Top < B.Bottom &&
          B.Top < A.Bottom;
@@ -29,7 +24,7 @@ void TX11Backdrop::Begin(int AWidth, int AHeight) {
 }
 
 void TX11Backdrop::Other(const TRect& ARect, bool AOpaque) {
-  if (AOpaque && Covers(ARect, FWindow)) {
+  if (AOpaque && ARect.Covers(FWindow)) {
     // Whatever was drawn before is hidden, and what shows is no picture.
     FPicture.reset();
     FMixed = true;

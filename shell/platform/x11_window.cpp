@@ -309,8 +309,7 @@ void TX11Window::Invalidate(std::optional<TRect> AArea) {
   if (!FDirty) {
     FDirty = Area;
   } else {
-    FDirty = TRect{std::min(FDirty->Left, Area.Left), std::min(FDirty->Top, Area.Top),
-                   std::max(FDirty->Right, Area.Right), std::max(FDirty->Bottom, Area.Bottom)};
+    FDirty = FDirty->Span(Area);
   }
 }
 

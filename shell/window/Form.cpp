@@ -179,7 +179,7 @@ void TForm::Update() {
     const TRect marked = *std::exchange(FMarked, std::nullopt);
     std::optional<TShownPicture> sole = SolePicture();
     if (!OnScreen(sole)) {
-      if (sole && sole->Dest == TRect{0, 0, FClientWidth, FClientHeight} &&
+      if (sole && sole->Dest == ClientRect() &&
           platform.ShowPicture(FHandle, sole->Picture, sole->Source)) {
         FShowing = std::move(sole);
       } else {
@@ -199,13 +199,11 @@ void TForm::InvalidateArea(const TRect& AArea) {
     CurrentPlatform().InvalidateWindow(FHandle, AArea);
     return;
   }
-  const TRect r = FMarked.value_or(AArea);
-  FMarked = TRect{std::min(r.Left, AArea.Left), std::min(r.Top, AArea.Top),
-                  std::max(r.Right, AArea.Right), std::max(r.Bottom, AArea.Bottom)};
+  FMarked = FMarked.value_or(AArea).Span(AArea);
 }
 
 void TForm::Invalidate() {
-  InvalidateArea({0, 0, FClientWidth, FClientHeight});
+  InvalidateArea(ClientRect());
 }
 
 void TForm::ReleaseMarks() {
@@ -220,7 +218,7 @@ void TForm::ReleaseMarks() {
 }
 
 std::optional<TControl::TShownPicture> TForm::SolePicture() const {
-  const TRect client{0, 0, FClientWidth, FClientHeight};
+  const TRect client = ClientRect();
   for (auto it = FShown.rbegin(); it != FShown.rend(); ++it) {
     const TControl* c = *it;
     if (c->Visible() && c->IsWindowless()) {
@@ -240,8 +238,7 @@ bool TForm::OnScreen(const std::optional<TShownPicture>& APicture) const {
 void TForm::PaintWindow(Canvas& ACanvas, const TRect& ADirty) {
   Paint(ACanvas);
   std::optional<TShownPicture> sole = SolePicture();
-  const bool whole = ADirty.Left <= 0 && ADirty.Top <= 0 && ADirty.Right >= FClientWidth &&
-                     ADirty.Bottom >= FClientHeight;
+  const bool whole = ADirty.Covers(ClientRect());
   // A part painted anew leaves the rest as it was: known only when both show the same.
   if (whole || OnScreen(sole)) {
     FShowing = std::move(sole);
@@ -371,7 +368,7 @@ void TForm::Paint(Canvas& ACanvas) {
   order.assign(FShown.begin(), FShown.end());
   // Nothing under a control that hides the whole client area can show, so the paint starts
   // there: her window stacks three pictures of its size.
-  const TRect client{0, 0, FClientWidth, FClientHeight};
+  const TRect client = ClientRect();
   const auto top = std::find_if(order.rbegin(), order.rend(), [&](const TControl* c) {
     return c->Visible() && c->IsWindowless() && c->Hides(client);
   });

@@ -99,6 +99,7 @@ private:
   void WindowMouseUp(TMouseButton AButton, TShiftState AShift, TPoint APos);
   void WindowMoved(TPoint AOuterTopLeft);
   void UpdateCursor();
+  TRect ClientRect() const { return {0, 0, FClientWidth, FClientHeight}; }
   void PaintWindow(Canvas& ACanvas, const TRect& ADirty);
   // The picture alone on screen after a paint: the topmost painted control's, when it hides the
   // client area and shows a part of an unchanging picture.

@@ -62,8 +62,7 @@ std::optional<TControl::TShownPicture> TImage::ShownPicture() const {
 bool TImage::Hides(const TRect& AArea) const {
   // Pictures have no transparent pixels.
   const TRect r = PaintedRect();
-  return !r.IsEmpty() && r.Left <= AArea.Left && r.Top <= AArea.Top && r.Right >= AArea.Right &&
-         r.Bottom >= AArea.Bottom;
+  return !r.IsEmpty() && r.Covers(AArea);
 }
 
 } // namespace nyarumi
