@@ -260,7 +260,7 @@ TRegion TRegion::Union(const TRegion& AOther) const {
   if (FRects == nullptr) {
     return AOther;
   }
-  if (AOther.FRects == nullptr) {
+  if (AOther.FRects == nullptr || SharesRects(AOther)) {
     return *this;
   }
   std::vector<TRect> all = *FRects;

@@ -5,6 +5,7 @@
 #include "shell/window/Application.h"
 #include "shell/window/Registration.h"
 
+#include <limits>
 #include <string>
 
 namespace nyarumi {
@@ -36,6 +37,14 @@ void CoverWindow(TControl& AControl) {
 } // namespace
 
 TfrmMAIN::TfrmMAIN(TComponent* AOwner) : TForm(AOwner) {}
+
+TfrmMAIN::~TfrmMAIN() {
+  for (const TOutline& outline : FOutlines) {
+    if (outline.Region != RegionId::None) {
+      CurrentPlatform().DeleteObject(outline.Region);
+    }
+  }
+}
 
 void TfrmMAIN::BindField(std::string_view AName, TComponent* AComponent) {
   if (AName == "anmTimer") {
@@ -148,7 +157,14 @@ void TfrmMAIN::menuItemENDClick(TComponent* /*Sender*/) {
 }
 
 void TfrmMAIN::anmTimerTimer(TComponent* /*Sender*/) {
-  AnimTick(*this);
+  try {
+    AnimTick(*this);
+  } catch (...) {
+    // The error box that follows paints her: from the images, as the long way leaves them.
+    FArmed = false;
+    BringUpToDate();
+    throw;
+  }
 }
 
 void TfrmMAIN::AnimProc() {
@@ -172,20 +188,113 @@ void TfrmMAIN::menuItemONTopClick(TComponent* /*Sender*/) {
   }
 }
 
+void TfrmMAIN::CopyFrame(TImage& ATarget, int AFrame) {
+  TImage& frame = *FramePictures.at(static_cast<std::size_t>(AFrame));
+  ATarget.Canvas().CopyRect(FrameArea(), frame.Canvas(), FrameArea());
+}
+
+void TfrmMAIN::Defer() {
+  if (!FDeferred.Active) {
+    FDeferred = TDeferred{};
+    FDeferred.Active = true;
+    FDeferred.RgnVisible = FormRgn1->Visible();
+  }
+}
+
+void TfrmMAIN::BringUpToDate() {
+  if (!FDeferred.Active) {
+    return;
+  }
+  // Cleared first: the work below marks the window, and the form looks at the images again.
+  const TDeferred d = std::exchange(FDeferred, TDeferred{});
+  if (d.Front >= 0) {
+    CopyFrame(*imgMainOMOTE, d.Front);
+  }
+  if (d.Back >= 0) {
+    CopyFrame(*imgMainURA, d.Back);
+  }
+  if (d.RgnPicture >= 0) {
+    CopyFrame(*FormRgn1, d.RgnPicture);
+  }
+  FormRgn1->SetVisible(d.RgnVisible);
+  if (d.Holder >= 0) {
+    LoadRegionNow(d.Holder, d.X, d.Y);
+  }
+}
+
+void TfrmMAIN::LoadRegionNow(int AHolder, std::int32_t X, std::int32_t Y) {
+  // Unknown until the load succeeds: a failed move leaves the record held where it was read.
+  FRgnHolder = -1;
+  FormRgn1->LoadRegionAt(RegionHolders.at(static_cast<std::size_t>(AHolder))->Stream, X, Y);
+  FRgnHolder = AHolder;
+  FRgnX = X;
+  FRgnY = Y;
+}
+
 void TfrmMAIN::CopyFramePicture(int APictureIndex) {
-  TImage& frame = *FramePictures.at(static_cast<std::size_t>(APictureIndex));
-  imgMainOMOTE->Canvas().CopyRect(FrameArea(), frame.Canvas(), FrameArea());
+  // A frame that covers FRAME_RECT leaves the front buffer holding the frame there, whatever
+  // it held before.
+  const TPicture& picture = FramePictures.at(static_cast<std::size_t>(APictureIndex))->Picture();
+  FFrontFrame = picture.Width() >= FRAME_RECT.Right && picture.Height() >= FRAME_RECT.Bottom
+                    ? APictureIndex
+                    : -1;
+  if (FDeferred.Active && FFrontFrame >= 0) {
+    FDeferred.Front = APictureIndex;
+    return;
+  }
+  BringUpToDate();
+  CopyFrame(*imgMainOMOTE, APictureIndex);
+}
+
+const TfrmMAIN::TOutline* TfrmMAIN::Outline(int AHolder, std::int32_t X, std::int32_t Y) const {
+  const TOutline& outline = FOutlines.at(static_cast<std::size_t>(AHolder));
+  return outline.Region != RegionId::None && outline.X == X && outline.Y == Y ? &outline : nullptr;
+}
+
+void TfrmMAIN::PrepareOutline(int AHolder, std::int32_t X, std::int32_t Y) {
+  TOutline& outline = FOutlines.at(static_cast<std::size_t>(AHolder));
+  Platform& platform = CurrentPlatform();
+  if (outline.Region == RegionId::None) {
+    outline.Region = platform.CreateRectRgn(0, 0, 0, 0);
+  }
+  // Only a shortcut: without a copy the long way goes on.
+  if (outline.Region == RegionId::None ||
+      platform.CombineRgn(outline.Region, FormRgn1->Region(), FormRgn1->Region(),
+                          TCombineMode::Or) == TRegionKind::Error) {
+    outline.X = outline.Y = std::numeric_limits<std::int32_t>::min();
+    return;
+  }
+  outline.X = X;
+  outline.Y = Y;
 }
 
 void TfrmMAIN::LoadRegionAt(int AHolderIndex, std::int32_t X, std::int32_t Y) {
-  FormRgn1->LoadRegionAt(RegionHolders.at(static_cast<std::size_t>(AHolderIndex))->Stream, X, Y);
+  if (FDeferred.Active) {
+    if (Outline(AHolderIndex, X, Y) != nullptr) {
+      FDeferred.Holder = AHolderIndex;
+      FDeferred.X = X;
+      FDeferred.Y = Y;
+      return;
+    }
+    // A frame not seen yet: the rest of this tick goes the long way.
+    BringUpToDate();
+    FArmed = false;
+  }
+  LoadRegionNow(AHolderIndex, X, Y);
 }
 
 bool TfrmMAIN::FormRgnVisible() const {
-  return FormRgn1->Visible();
+  return FDeferred.Active ? FDeferred.RgnVisible : FormRgn1->Visible();
 }
 
 void TfrmMAIN::SetFormRgnVisible(bool AVisible) {
+  if (FArmed) {
+    Defer();
+  }
+  if (FDeferred.Active) {
+    FDeferred.RgnVisible = AVisible;
+    return;
+  }
   FormRgn1->SetVisible(AVisible);
 }
 
@@ -202,15 +311,75 @@ std::optional<TRect> TfrmMAIN::ForegroundRect() {
 }
 
 void TfrmMAIN::CopyFrontToBack() {
+  if (FDeferred.Active && FFrontFrame >= 0) {
+    FDeferred.Back = FFrontFrame;
+    return;
+  }
+  BringUpToDate();
   imgMainURA->Canvas().CopyRect(FrameArea(), imgMainOMOTE->Canvas(), FrameArea());
 }
 
 void TfrmMAIN::CopyFrontToFormRgn() {
+  FRgnFrame = FFrontFrame;
+  if (FDeferred.Active && FFrontFrame >= 0) {
+    FDeferred.RgnPicture = FFrontFrame;
+    return;
+  }
+  BringUpToDate();
   FormRgn1->Canvas().CopyRect(FrameArea(), imgMainOMOTE->Canvas(), FrameArea());
 }
 
+bool TfrmMAIN::ShowFast() {
+  if (!FormRgnVisible() || FRgnFrame < 0) {
+    return false;
+  }
+  const std::optional<TShownPicture>& shown = FShownFrames.at(static_cast<std::size_t>(FRgnFrame));
+  return shown && ShowInPlace(*shown);
+}
+
+void TfrmMAIN::UpdateWindow() {
+  FShownFast = ShowFast();
+  if (FShownFast) {
+    return;
+  }
+  FArmed = false;
+  Update();
+  // What the region image shows on top with this frame, when it is the frame's own picture,
+  // can be shown again without the images.
+  const std::optional<TShownPicture> mine = FormRgn1->ShownPicture();
+  if (FRgnFrame >= 0 && mine && Showing() && FormRgn1->Visible() &&
+      Showing()->Picture.Owner == mine->Picture.Owner &&
+      mine->Picture.Owner ==
+          FramePictures.at(static_cast<std::size_t>(FRgnFrame))->Picture().Ref().Owner) {
+    FShownFrames.at(static_cast<std::size_t>(FRgnFrame)) = Showing();
+  }
+}
+
+bool TfrmMAIN::ApplyFast() {
+  const int holder = FDeferred.Active && FDeferred.Holder >= 0 ? FDeferred.Holder : FRgnHolder;
+  const std::int32_t x = FDeferred.Active && FDeferred.Holder >= 0 ? FDeferred.X : FRgnX;
+  const std::int32_t y = FDeferred.Active && FDeferred.Holder >= 0 ? FDeferred.Y : FRgnY;
+  const TOutline* outline = holder >= 0 ? Outline(holder, x, y) : nullptr;
+  return outline != nullptr && HandleAllocated() &&
+         CurrentPlatform().CopyWindowRgn(Handle(), outline->Region);
+}
+
 void TfrmMAIN::ApplyRegion() {
+  if (ApplyFast()) {
+    // The next ticks may go the short way when this one's picture went so too.
+    FArmed = std::exchange(FShownFast, false);
+    return;
+  }
+  FShownFast = false;
+  BringUpToDate();
+  FArmed = false;
   FormRgn1->ApplyRegion();
+  // A backend that gives windows copies of regions in one step gets this outline ready-made
+  // the next time the frame comes round.
+  if (FRgnHolder >= 0 && Outline(FRgnHolder, FRgnX, FRgnY) == nullptr &&
+      CurrentPlatform().CopyWindowRgn(Handle(), FormRgn1->Region())) {
+    PrepareOutline(FRgnHolder, FRgnX, FRgnY);
+  }
 }
 
 void RegisterfrmMAIN(TClassRegistry& ARegistry) {

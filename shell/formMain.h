@@ -24,6 +24,7 @@ inline constexpr const char* MSG_COMPONENT_MISSING = "コンポーネント %s �
 class TfrmMAIN : public TForm, public IFrameHost, public ITickHost {
 public:
   explicit TfrmMAIN(TComponent* AOwner);
+  ~TfrmMAIN() override;
 
   // Components, bound by name while the stream is read.
   TTimer* anmTimer = nullptr;
@@ -79,11 +80,56 @@ public:
   void SetWindowTop(std::int32_t ATop) override { SetTop(ATop); }
   void CopyFrontToBack() override;
   void CopyFrontToFormRgn() override;
-  void UpdateWindow() override { Update(); }
+  void UpdateWindow() override;
   void ApplyRegion() override;
 
+protected:
+  bool ControlsLag() const override { return FDeferred.Active; }
+  void BringUpToDate() override;
+
 private:
+  // Her tick on the short path: once a move has shown its frame and outline through the
+  // backend's shortcuts, the ticks that follow only note what they do to her three images and
+  // the region image, show the frame's picture and outline prepared by an earlier tick, and move
+  // the window. BringUpToDate() does the noted work whenever anything else looks at them.
+  struct TDeferred {
+    bool Active = false; // the components lag behind the notes below
+    bool RgnVisible = false;
+    // The frame whose FRAME_RECT each image holds by now; -1: as the image itself says.
+    int Front = -1;
+    int Back = -1;
+    int RgnPicture = -1;
+    // The region image's region: the holder's record placed at (X, Y); -1: its own.
+    int Holder = -1;
+    std::int32_t X = 0;
+    std::int32_t Y = 0;
+  };
+  // A holder's record as placed at (X, Y), ready to be copied to the window.
+  struct TOutline {
+    RegionId Region = RegionId::None;
+    std::int32_t X = 0;
+    std::int32_t Y = 0;
+  };
+  void Defer();
+  void CopyFrame(TImage& ATarget, int AFrame);
+  void LoadRegionNow(int AHolder, std::int32_t X, std::int32_t Y);
+  void PrepareOutline(int AHolder, std::int32_t X, std::int32_t Y);
+  const TOutline* Outline(int AHolder, std::int32_t X, std::int32_t Y) const;
+  bool ShowFast();
+  bool ApplyFast();
+
   TForm* FAboutForm = nullptr;
+  TDeferred FDeferred;
+  bool FArmed = false;     // the last move went the short way
+  bool FShownFast = false; // this move's picture went the short way
+  int FFrontFrame = -1;    // the frame whose FRAME_RECT the front buffer holds, when known
+  int FRgnFrame = -1;      // the same for the region image
+  int FRgnHolder = -1;     // the holder whose record the region image holds, at FRgnX, FRgnY
+  std::int32_t FRgnX = 0;
+  std::int32_t FRgnY = 0;
+  // What showing the region image on top with a frame leaves on screen, by frame.
+  std::array<std::optional<TShownPicture>, FRAME_COUNT> FShownFrames{};
+  std::array<TOutline, FRAME_COUNT> FOutlines{}; // by holder
 };
 
 // Registers the root class "TfrmMAIN" with the properties its stream sets.

@@ -153,6 +153,7 @@ void NullPlatform::PaintNow(WindowId AWindow) {
 void NullPlatform::Paint(WindowId AWindow, const TRect& ADirty) {
   TNullWindow& w = Window(AWindow);
   w.Invalid = false;
+  w.ShownPicture.reset(); // painted over
   w.LastPaint.clear();
   RecordingCanvas canvas(w.LastPaint);
   w.Events->Paint(canvas, ADirty);
@@ -290,6 +291,7 @@ bool NullPlatform::ShowPicture(WindowId AWindow, const TPictureRef& APicture,
                                const TRect& ASource) {
   auto it = FWindows.find(AWindow);
   if (!ShowsPictures || it == FWindows.end() || !it->second.Visible || !APicture.Owner ||
+      !TRect{0, 0, APicture.Width, APicture.Height}.Covers(ASource) ||
       ASource.Width() != it->second.Params.ClientWidth ||
       ASource.Height() != it->second.Params.ClientHeight) {
     return false;
@@ -409,6 +411,17 @@ int NullPlatform::SetWindowRgn(WindowId AWindow, RegionId ARegion, bool ARedraw)
     w->Invalid = true;
   }
   return 1;
+}
+
+bool NullPlatform::CopyWindowRgn(WindowId AWindow, RegionId ARegion) {
+  TNullWindow* w = FindWindow(AWindow);
+  const TRegion* region = FRegions.Find(ARegion);
+  if (!CopiesRegions || w == nullptr || region == nullptr) {
+    return false;
+  }
+  w->Region = *region;
+  ++w->SetRegionCount;
+  return true;
 }
 
 bool NullPlatform::DeleteObject(RegionId ARegion) {

@@ -131,6 +131,7 @@ public:
   int MenuChoice = -1; // what PopupMenu returns
   bool OpenUrlResult = true;
   bool ShowsPictures = false; // whether ShowPicture takes a picture of the window's size
+  bool CopiesRegions = false; // whether CopyWindowRgn gives the window a copy in one step
   bool StartHandlerResult = true;
   std::map<std::pair<std::string, std::string>, std::string> Settings;
   std::map<THandlerKind, std::string> Handlers;
@@ -184,6 +185,7 @@ public:
   void UpdateWindow(WindowId AWindow) override;
   bool WindowRegionContains(WindowId AWindow, TPoint APos) override;
   bool ShowPicture(WindowId AWindow, const TPictureRef& APicture, const TRect& ASource) override;
+  bool CopyWindowRgn(WindowId AWindow, RegionId ARegion) override;
   ButtonId CreateButton(WindowId AParent, const TButtonParams& AParams,
                         std::function<void()> AOnClick) override;
   void DestroyButton(ButtonId AButton) override;

@@ -173,6 +173,7 @@ void TForm::Update() {
   if (!HandleAllocated()) {
     return;
   }
+  BringUpToDate();
   Platform& platform = CurrentPlatform();
   if (FMarked) {
     // Her every other tick shows a new frame: the backend may show the picture without a paint.
@@ -210,6 +211,10 @@ void TForm::ReleaseMarks() {
   if (!FMarked) {
     return;
   }
+  CatchUp();
+  if (!FMarked) {
+    return; // released while catching up
+  }
   const TRect marked = *std::exchange(FMarked, std::nullopt);
   // Her decision tick hides the picture on top and puts the same frame into the one below.
   if (HandleAllocated() && !OnScreen(SolePicture())) {
@@ -229,13 +234,32 @@ std::optional<TControl::TShownPicture> TForm::SolePicture() const {
   return std::nullopt;
 }
 
+bool TForm::ShowInPlace(const TShownPicture& APicture) {
+  if (OnScreen(APicture)) {
+    return true;
+  }
+  if (!HandleAllocated() || APicture.Dest != ClientRect() ||
+      !CurrentPlatform().ShowPicture(FHandle, APicture.Picture, APicture.Source)) {
+    return false;
+  }
+  FShowing = APicture;
+  return true;
+}
+
 bool TForm::OnScreen(const std::optional<TShownPicture>& APicture) const {
   // The same owner means the same pixels: the kept reference keeps them from being reused.
   return APicture && FShowing && APicture->Picture.Owner == FShowing->Picture.Owner &&
          APicture->Dest == FShowing->Dest && APicture->Source == FShowing->Source;
 }
 
+void TForm::CatchUp() {
+  if (ControlsLag()) {
+    DispatchEvent([this] { BringUpToDate(); });
+  }
+}
+
 void TForm::PaintWindow(Canvas& ACanvas, const TRect& ADirty) {
+  CatchUp();
   Paint(ACanvas);
   std::optional<TShownPicture> sole = SolePicture();
   const bool whole = ADirty.Covers(ClientRect());
@@ -404,6 +428,7 @@ void TForm::UpdateCursor() {
 }
 
 void TForm::WindowMouseMove(TShiftState /*AShift*/, TPoint APos) {
+  CatchUp();
   TControl* now = ControlAt(APos);
   if (now == FMouseControl) {
     return;
@@ -421,6 +446,7 @@ void TForm::WindowMouseMove(TShiftState /*AShift*/, TPoint APos) {
 }
 
 void TForm::WindowMouseLeave() {
+  CatchUp();
   TControl* before = FMouseControl;
   FMouseControl = nullptr;
   UpdateCursor();
@@ -430,6 +456,7 @@ void TForm::WindowMouseLeave() {
 }
 
 void TForm::WindowMouseDown(TMouseButton AButton, TShiftState AShift, TPoint APos) {
+  CatchUp();
   TControl* c = ControlAt(APos);
   FCaptured = c;
   if (c != nullptr) {
@@ -440,6 +467,7 @@ void TForm::WindowMouseDown(TMouseButton AButton, TShiftState AShift, TPoint APo
 }
 
 void TForm::WindowMouseUp(TMouseButton AButton, TShiftState AShift, TPoint APos) {
+  CatchUp();
   TControl* c = FCaptured != nullptr ? FCaptured : ControlAt(APos);
   FCaptured = nullptr;
   if (c != nullptr) {

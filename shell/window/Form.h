@@ -82,6 +82,16 @@ public:
 protected:
   void VisibleChanged() override;
   void FontChanged() override;
+  // A form whose controls may lag behind what its window shows says so, and brings them up to
+  // date when asked; the form asks before it looks at them.
+  virtual bool ControlsLag() const { return false; }
+  virtual void BringUpToDate() {}
+  // Shows APicture, a part of an unchanging picture, as the whole client area without a paint,
+  // as Update would have for a control that shows it on top of the others; false, changing
+  // nothing, where the backend cannot.
+  bool ShowInPlace(const TShownPicture& APicture);
+  // What the last whole paint, or a picture shown in place of one, left on screen.
+  const std::optional<TShownPicture>& Showing() const { return FShowing; }
 
 private:
   class TEvents;
@@ -101,6 +111,8 @@ private:
   void UpdateCursor();
   TRect ClientRect() const { return {0, 0, FClientWidth, FClientHeight}; }
   void PaintWindow(Canvas& ACanvas, const TRect& ADirty);
+  // BringUpToDate for the window's own events, where a failure is reported like a handler's.
+  void CatchUp();
   // The picture alone on screen after a paint: the topmost painted control's, when it hides the
   // client area and shows a part of an unchanging picture.
   std::optional<TShownPicture> SolePicture() const;

@@ -213,6 +213,8 @@ TEST(Region, UnionAndMirror) {
   EXPECT_EQ(left->MirrorX(94), right);
   EXPECT_EQ(TRegion().Union(right), right); // how an outline is copied
   EXPECT_EQ(right.Union(TRegion()), right);
+  const TRegion same = right;
+  EXPECT_TRUE(right.Union(same).SharesRects(right)); // a copy of itself, without sorting
   EXPECT_EQ(right.Union(TRegion::FromRects({{0, 0, 9, 45}})),
             TRegion::FromRects({{0, 0, 9, 40}, {0, 40, 20, 45}, {30, 40, 70, 45}, {8, 45, 20, 50},
                                 {30, 45, 70, 50}, {10, 50, 12, 60}}));

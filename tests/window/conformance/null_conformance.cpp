@@ -7,7 +7,11 @@ namespace {
 
 struct NullTraits {
   using PlatformType = NullPlatform;
-  static std::unique_ptr<NullPlatform> Make() { return std::make_unique<NullPlatform>(); }
+  static std::unique_ptr<NullPlatform> Make() {
+    auto platform = std::make_unique<NullPlatform>();
+    platform->ShowsPictures = platform->CopiesRegions = true; // checks its shortcuts as well
+    return platform;
+  }
   static void NestedLoop(NullPlatform& AP, std::uint32_t AMs) { AP.AdvanceTime(AMs); }
   static void Settle(NullPlatform&) {}
   static std::size_t LiveRegions(NullPlatform& AP) { return AP.LiveRegions(); }

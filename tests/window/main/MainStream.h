@@ -1,8 +1,8 @@
 #pragma once
 // A main-window stream laid out like the shipped one (same classes, names, properties and
 // order of kinds) but with small generated frames, so that each frame's pixels and outline are
-// known: frame i paints its body and its last two columns and rows with palette index i, and its
-// record's box is (8, 40)-(60 + i % 10, 168).
+// known: frame i paints its body and (unless asked otherwise) its last two columns and rows with
+// palette index i, and its record's box is (8, 40)-(60 + i % 10, 168).
 #include "assets/Bitmap.h"
 #include "assets/FormStream.h"
 #include "assets/Values.h"
@@ -23,7 +23,8 @@ inline TPaletteEntry PaletteColor(int AIndex) {
   return {static_cast<std::uint8_t>(AIndex), static_cast<std::uint8_t>(AIndex * 2), 200};
 }
 
-inline TBitmap8 FrameBitmap(int AFrame) {
+// AInkedEdges false leaves the last two columns and rows white, as the shipped frames have them.
+inline TBitmap8 FrameBitmap(int AFrame, bool AInkedEdges = true) {
   TBitmap8 b;
   b.Width = 88;
   b.Height = 154;
@@ -35,7 +36,7 @@ inline TBitmap8 FrameBitmap(int AFrame) {
   for (int y = 0; y < 154; ++y) {
     for (int x = 0; x < 88; ++x) {
       const bool body = x >= 20 && x < 60 && y >= 40 && y < 146;
-      if (body || x >= 86 || y >= 152) {
+      if (body || (AInkedEdges && (x >= 86 || y >= 152))) {
         b.Pixels[static_cast<std::size_t>(y * 88 + x)] = ink;
       }
     }
@@ -80,7 +81,7 @@ inline TComponentRecord MenuItem(std::string AName, std::string ACaption, int AS
   return item;
 }
 
-inline TComponentRecord MainStream() {
+inline TComponentRecord MainStream(bool AInkedEdges = true) {
   TComponentRecord root{"TfrmMAIN", "frmMAIN", {}, {}};
   root.Properties = {{"Left", IntegerValue(796)},
                      {"Top", IntegerValue(34)},
@@ -107,7 +108,8 @@ inline TComponentRecord MainStream() {
     TComponentRecord frame =
         Placed("TImage", std::string(FramePictureName(i)), 200 + i, 300, 88, 154);
     frame.Properties.emplace_back("AutoSize", BoolValue(true));
-    frame.Properties.emplace_back("Picture.Data", BinaryValue(EncodePictureValue(FrameBitmap(i))));
+    frame.Properties.emplace_back("Picture.Data",
+                                  BinaryValue(EncodePictureValue(FrameBitmap(i, AInkedEdges))));
     frame.Properties.emplace_back("Visible", BoolValue(false));
     c.push_back(std::move(frame));
   }
