@@ -247,6 +247,19 @@ TEST_F(MainFormTest, TheShortWayOfHerTickShowsAndLeavesWhatTheLongWayDoes) {
   EXPECT_EQ(shortImages, longImages);
   EXPECT_GT(Window().ShowPictureCount, 0);
   EXPECT_TRUE(Platform.ErrorBoxes.empty());
+
+  // A frame met for the first time goes the long way, errors included: reported in its own tick,
+  // with the phase rule going on from what the images hold.
+  ASSERT_TRUE(Form->FormRgnVisible());
+  Platform.CursorPos = TPoint{Form->Left() - 3000, Form->Top() + 77}; // running left: not seen yet
+  Platform.FailOnce(NullOp::ExtCreateRegion);
+  Tick();
+  ASSERT_EQ(Platform.ErrorBoxes.size(), 1u);
+  EXPECT_EQ(Platform.ErrorBoxes[0].first, "ExtCreateRegionに失敗しました.");
+  EXPECT_FALSE(Form->FormRgn1->Visible());
+  Tick();
+  EXPECT_TRUE(Form->FormRgn1->Visible());
+  EXPECT_EQ(Platform.ErrorBoxes.size(), 1u);
 }
 
 TEST_F(MainFormTest, ChasingMovesTheWindowOnlyAfterTheSecondAndFifthRunningFrames) {
