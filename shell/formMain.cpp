@@ -356,10 +356,10 @@ void TfrmMAIN::UpdateWindow() {
 }
 
 bool TfrmMAIN::ApplyFast() {
-  const int holder = FDeferred.Active && FDeferred.Holder >= 0 ? FDeferred.Holder : FRgnHolder;
-  const std::int32_t x = FDeferred.Active && FDeferred.Holder >= 0 ? FDeferred.X : FRgnX;
-  const std::int32_t y = FDeferred.Active && FDeferred.Holder >= 0 ? FDeferred.Y : FRgnY;
-  const TOutline* outline = holder >= 0 ? Outline(holder, x, y) : nullptr;
+  const bool noted = FDeferred.Active && FDeferred.Holder >= 0;
+  const TOutline* outline = noted             ? Outline(FDeferred.Holder, FDeferred.X, FDeferred.Y)
+                            : FRgnHolder >= 0 ? Outline(FRgnHolder, FRgnX, FRgnY)
+                                              : nullptr;
   return outline != nullptr && HandleAllocated() &&
          CurrentPlatform().CopyWindowRgn(Handle(), outline->Region);
 }
