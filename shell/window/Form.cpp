@@ -178,14 +178,9 @@ void TForm::Update() {
   if (FMarked) {
     // Her every other tick shows a new frame: the backend may show the picture without a paint.
     const TRect marked = *std::exchange(FMarked, std::nullopt);
-    std::optional<TShownPicture> sole = SolePicture();
-    if (!OnScreen(sole)) {
-      if (sole && sole->Dest == ClientRect() &&
-          platform.ShowPicture(FHandle, sole->Picture, sole->Source)) {
-        FShowing = std::move(sole);
-      } else {
-        platform.InvalidateWindow(FHandle, marked);
-      }
+    const std::optional<TShownPicture> sole = SolePicture();
+    if (!sole || !ShowInPlace(*sole)) {
+      platform.InvalidateWindow(FHandle, marked);
     }
   }
   platform.UpdateWindow(FHandle);
