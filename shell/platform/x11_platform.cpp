@@ -21,6 +21,26 @@
 #include <utility>
 
 namespace nyarumi::x11 {
+namespace {
+
+// The window a structure event is about, which differs from the one it was selected on when it
+// comes through a frame's substructure (see TX11Window::WatchFrame).
+Window Subject(const XEvent& AEvent) {
+  switch (AEvent.type) {
+  case ConfigureNotify:
+    return AEvent.xconfigure.window;
+  case MapNotify:
+    return AEvent.xmap.window;
+  case UnmapNotify:
+    return AEvent.xunmap.window;
+  case ReparentNotify:
+    return AEvent.xreparent.window;
+  default:
+    return AEvent.xany.window;
+  }
+}
+
+} // namespace
 
 TX11Platform::TX11Platform(std::string ASettingsPath)
     : FSettingsPath(std::move(ASettingsPath)), FDisplay(std::make_unique<TX11Display>()) {
@@ -68,7 +88,7 @@ void TX11Platform::RethrowPending() {
 }
 
 void TX11Platform::DispatchEvent(XEvent& AEvent) {
-  const Window Target = AEvent.xany.window;
+  const Window Target = Subject(AEvent);
   if (Target == FDisplay->Root()) {
     if (AEvent.type == PropertyNotify) {
       if (AEvent.xproperty.atom == FDisplay->Atoms().NetActiveWindow) {

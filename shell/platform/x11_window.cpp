@@ -4,6 +4,7 @@
 #include "shell/platform/x11_input.h"
 
 #include <X11/Xatom.h>
+#include <X11/Xlib-xcb.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/shape.h>
 #include <X11/keysym.h>
@@ -54,11 +55,20 @@ constexpr long MwmDecorBorder = 1L << 1;
 constexpr long MwmDecorTitle = 1L << 3;
 constexpr long MwmDecorMenu = 1L << 4;
 
-// Exposures and visibility changes come with every new outline; each is asked for only while
-// it is needed (see EventMask()).
+// Exposures and visibility changes come with every new outline, structure events with every
+// move; each is asked for only while it is needed (see EventMask()).
 constexpr long BaseEventMask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                               LeaveWindowMask | KeyPressMask | StructureNotifyMask |
-                               FocusChangeMask | PropertyChangeMask;
+                               LeaveWindowMask | KeyPressMask | FocusChangeMask |
+                               PropertyChangeMask;
+
+// Selects events on a window of the window manager's, which it may destroy at any moment: the
+// error that would bring is dropped instead of ending the program.
+void SelectOnForeign(Display* ADpy, Window AWindow, std::uint32_t AMask) {
+  xcb_connection_t* C = XGetXCBConnection(ADpy);
+  const xcb_void_cookie_t Cookie = xcb_change_window_attributes_checked(
+      C, static_cast<xcb_window_t>(AWindow), XCB_CW_EVENT_MASK, &AMask);
+  xcb_discard_reply(C, Cookie.sequence);
+}
 
 } // namespace
 
@@ -122,6 +132,7 @@ TX11Window::TX11Window(TX11Context& AContext, const TWindowParams& AParams, Wind
 }
 
 TX11Window::~TX11Window() {
+  WatchFrame(XNone);
   XDestroyWindow(FDpy, FWindow);
 }
 
@@ -217,6 +228,13 @@ void TX11Window::MoveToExpected() {
   const int S = FContext.Display.Scale();
   XMoveWindow(FDpy, FWindow, FExpected.X * S, FExpected.Y * S);
   FMovePending = false;
+  // The window manager answers each move of a framed window with a synthetic ConfigureNotify,
+  // which would wake her after every step. A window without a caption only ever goes where the
+  // program puts it, so once it has been placed those answers say nothing new: its frame's
+  // substructure events then stand in for its own structure events.
+  if (FBorder == TWindowBorder::None && FMapped && FWatched == XNone) {
+    WatchFrame(FParent);
+  }
 }
 
 void TX11Window::SendMove() {
@@ -356,7 +374,25 @@ long TX11Window::EventMask() const {
   // A background picture repaints exposures on the server; only a window manager that keeps
   // windows above makes visibility uninteresting.
   return BaseEventMask | (FBackdrop == XNone ? ExposureMask : 0) |
-         (FWatchVisibility ? VisibilityChangeMask : 0);
+         (FWatchVisibility ? VisibilityChangeMask : 0) |
+         (FWatched == XNone ? StructureNotifyMask : 0);
+}
+
+void TX11Window::WatchFrame(Window AFrame) {
+  if (AFrame == FWatched) {
+    return;
+  }
+  // The new selection comes first: an event between the two requests then arrives twice,
+  // which its handling bears, rather than not at all.
+  const Window Old = FWatched;
+  FWatched = AFrame;
+  if (AFrame != XNone) {
+    SelectOnForeign(FDpy, AFrame, SubstructureNotifyMask);
+  }
+  SelectEvents();
+  if (Old != XNone) {
+    SelectOnForeign(FDpy, Old, 0);
+  }
 }
 
 void TX11Window::SelectEvents() {
@@ -481,6 +517,35 @@ void TX11Window::OnConfigure(const XConfigureEvent& AEvent) {
   }
   FExpected = Outer;
   Notify([&](WindowEvents& E) { E.Moved(Outer); });
+}
+
+void TX11Window::OnMap() {
+  FMapped = true;
+  ReassertStates();
+  if (FClosable) {
+    RequestActivation(); // a modal box takes the keyboard, so Enter and Escape reach it
+  }
+  Invalidate(std::nullopt);
+  ReportFrame();
+}
+
+void TX11Window::OnReparent(const XReparentEvent& AEvent) {
+  FReparented = AEvent.parent != FContext.Display.Root();
+  FParent = FReparented ? AEvent.parent : XNone;
+  if (FWatched == XNone) {
+    return;
+  }
+  // Taken out of the watched frame: a mapped window is mapped again in its new parent at once,
+  // before the window's own structure events are selected again, so its state is asked.
+  WatchFrame(XNone);
+  XWindowAttributes Attributes;
+  const bool Mapped =
+      XGetWindowAttributes(FDpy, FWindow, &Attributes) != 0 && Attributes.map_state != IsUnmapped;
+  if (Mapped && !FMapped) {
+    OnMap();
+  } else if (!Mapped) {
+    FMapped = false;
+  }
 }
 
 void TX11Window::OnUnmap() {
@@ -681,16 +746,10 @@ void TX11Window::Handle(XEvent& AEvent) {
     OnConfigure(AEvent.xconfigure);
     break;
   case ReparentNotify:
-    FReparented = AEvent.xreparent.parent != FContext.Display.Root();
+    OnReparent(AEvent.xreparent);
     break;
   case MapNotify:
-    FMapped = true;
-    ReassertStates();
-    if (FClosable) {
-      RequestActivation(); // a modal box takes the keyboard, so Enter and Escape reach it
-    }
-    Invalidate(std::nullopt);
-    ReportFrame();
+    OnMap();
     break;
   case UnmapNotify:
     OnUnmap();

@@ -91,6 +91,9 @@ private:
   bool ShowBackdrop(Pixmap APicture);
   long EventMask() const;
   void SelectEvents();
+  // Hears of the window's mapping and reparenting through the substructure of its frame
+  // instead of through its own structure events; XNone goes back to those.
+  void WatchFrame(Window AFrame);
   void WriteHints();
   void WriteStates();
   void ReassertStates();
@@ -98,6 +101,8 @@ private:
   void RequestStates(bool AAdd, Atom AFirst, Atom ASecond);
   void MoveToExpected();
   void OnConfigure(const XConfigureEvent& AEvent);
+  void OnMap();
+  void OnReparent(const XReparentEvent& AEvent);
   void OnUnmap();
   void OnProperty(const XPropertyEvent& AEvent);
   void ReadFrameExtents();
@@ -127,6 +132,8 @@ private:
   bool FWanted = false; // shown by the window layer
   bool FMapped = false;
   bool FReparented = false;
+  Window FParent = XNone;  // the window manager's frame, while it has one
+  Window FWatched = XNone; // the frame whose substructure events are selected
   bool FObscured = false;
   bool FMovePending = false; // FExpected is not asked of the server yet
   bool FWatchVisibility = true;

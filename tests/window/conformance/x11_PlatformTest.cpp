@@ -50,6 +50,55 @@ protected:
   TX11Platform P{"/nonexistent/settings.ini"};
   TQuiet Events;
   Display* Dpy() { return P.DisplayOf().Dpy(); }
+
+  // Shows her frameless window at 100,100 and returns once the window manager, watched through
+  // another connection that keeps her structure events selected, has finished taking it over.
+  Window ShowManaged(Display* AOther) {
+    TWindowParams Main;
+    Main.OuterTopLeft = {100, 100};
+    Main.ClientWidth = 88;
+    Main.ClientHeight = 154;
+    const WindowId W = P.CreateNativeWindow(Main, Events);
+    const Window Her = P.NativeWindowId(W);
+    XSelectInput(AOther, Her, StructureNotifyMask);
+    XSync(AOther, False);
+    P.SetWindowVisible(W, true);
+    // Her platform keeps running while the other connection waits: mapping may take more than
+    // one round of its loop.
+    XEvent E;
+    while (!XCheckTypedWindowEvent(AOther, Her, MapNotify, &E)) {
+      P.ProcessMessages();
+    }
+    // The client is mapped before its frame: wait until the window manager has finished taking
+    // it over, or it may still place the frame after later moves and never echo them.
+    const Window Root = DefaultRootWindow(AOther);
+    const auto Listed = [&] {
+      const auto Clients = Property(AOther, Root, "_NET_CLIENT_LIST", XA_WINDOW);
+      return std::find(Clients.begin(), Clients.end(), static_cast<long>(Her)) != Clients.end();
+    };
+    while (!Listed()) {
+      P.ProcessMessages();
+    }
+    Shown = W;
+    return Her;
+  }
+
+  // Moves her and waits until the window manager's answer to the last move has come.
+  void MoveAndAwaitEcho(Display* AOther, Window AHer, std::vector<std::pair<int, int>> AMoves,
+                        std::vector<std::pair<int, int>>& ASeen) {
+    for (const auto& [X, Y] : AMoves) {
+      P.SetWindowGeometry(Shown, {X, Y}, 88, 154);
+    }
+    XEvent E;
+    while (ASeen.empty() || ASeen.back() != AMoves.back()) {
+      P.ProcessMessages();
+      if (XCheckTypedWindowEvent(AOther, AHer, ConfigureNotify, &E) && E.xconfigure.send_event) {
+        ASeen.emplace_back(E.xconfigure.x, E.xconfigure.y);
+      }
+    }
+  }
+
+  WindowId Shown{};
 };
 
 TEST_F(X11Platform, WindowsCarryTheirHintsBeforeTheWindowManagerSeesThem) {
@@ -133,44 +182,44 @@ TEST_F(X11Platform, AFrameAddedAfterShowingIsReportedAsAMoveOnceItsSizeIsKnown) 
 // Her step sets top and then left: the server must see one move, straight to where she ends,
 // or the window manager moves her frame twice and echoes a place she never meant to be.
 TEST_F(X11Platform, AStepOfTopAndLeftIsOneMove) {
-  TWindowParams Main;
-  Main.OuterTopLeft = {100, 100};
-  Main.ClientWidth = 88;
-  Main.ClientHeight = 154;
-  const WindowId W = P.CreateNativeWindow(Main, Events);
-  const Window Her = P.NativeWindowId(W);
   Display* Other = XOpenDisplay(nullptr);
   ASSERT_NE(Other, nullptr);
-  XSelectInput(Other, Her, StructureNotifyMask);
-  XSync(Other, False);
-  P.SetWindowVisible(W, true);
-  // Her platform keeps running while the other connection waits: mapping may take more than
-  // one round of its loop.
+  const Window Her = ShowManaged(Other);
+  std::vector<std::pair<int, int>> Seen;
+  MoveAndAwaitEcho(Other, Her, {{100, 110}, {120, 110}}, Seen);
+  EXPECT_EQ(std::count(Seen.begin(), Seen.end(), std::pair{100, 110}), 0);
+  XCloseDisplay(Other);
+}
+
+// Once she has moved, the window manager's answers to her moves no longer wake her: she hears
+// of her mapping through her frame instead. Minimised by the desktop, she still comes back.
+TEST_F(X11Platform, AfterHerFirstMoveSheHearsOfHerMappingThroughHerFrame) {
+  Display* Other = XOpenDisplay(nullptr);
+  ASSERT_NE(Other, nullptr);
+  const Window Her = ShowManaged(Other);
+  std::vector<std::pair<int, int>> Seen;
+  MoveAndAwaitEcho(Other, Her, {{130, 100}}, Seen);
+  XWindowAttributes Attributes;
+  ASSERT_NE(XGetWindowAttributes(Dpy(), Her, &Attributes), 0);
+  EXPECT_EQ(Attributes.your_event_mask & StructureNotifyMask, 0);
+
+  XEvent Iconify{};
+  Iconify.xclient.type = ClientMessage;
+  Iconify.xclient.window = Her;
+  Iconify.xclient.message_type = XInternAtom(Other, "WM_CHANGE_STATE", False);
+  Iconify.xclient.format = 32;
+  Iconify.xclient.data.l[0] = IconicState;
+  XSendEvent(Other, DefaultRootWindow(Other), False,
+             SubstructureRedirectMask | SubstructureNotifyMask, &Iconify);
+  XFlush(Other);
+  // Without her frame's events she would never learn of the unmapping (test timeout).
   XEvent E;
+  while (!XCheckTypedWindowEvent(Other, Her, UnmapNotify, &E)) {
+    P.ProcessMessages();
+  }
   while (!XCheckTypedWindowEvent(Other, Her, MapNotify, &E)) {
     P.ProcessMessages();
   }
-  // The client is mapped before its frame: wait until the window manager has finished taking
-  // it over, or it may still place the frame after the moves below and never echo them.
-  const Window Root = DefaultRootWindow(Other);
-  const auto Listed = [&] {
-    const auto Clients = Property(Other, Root, "_NET_CLIENT_LIST", XA_WINDOW);
-    return std::find(Clients.begin(), Clients.end(), static_cast<long>(Her)) != Clients.end();
-  };
-  while (!Listed()) {
-    P.ProcessMessages();
-  }
-
-  P.SetWindowGeometry(W, {100, 110}, 88, 154);
-  P.SetWindowGeometry(W, {120, 110}, 88, 154);
-  std::vector<std::pair<int, int>> Seen;
-  while (Seen.empty() || Seen.back() != std::pair{120, 110}) {
-    P.ProcessMessages();
-    if (XCheckTypedWindowEvent(Other, Her, ConfigureNotify, &E) && E.xconfigure.send_event) {
-      Seen.emplace_back(E.xconfigure.x, E.xconfigure.y);
-    }
-  }
-  EXPECT_EQ(std::count(Seen.begin(), Seen.end(), std::pair{100, 110}), 0);
   XCloseDisplay(Other);
 }
 
