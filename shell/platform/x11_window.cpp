@@ -530,17 +530,28 @@ void TX11Window::OnMap() {
 }
 
 void TX11Window::OnReparent(const XReparentEvent& AEvent) {
-  FReparented = AEvent.parent != FContext.Display.Root();
-  FParent = FReparented ? AEvent.parent : XNone;
-  if (FWatched == XNone) {
-    return;
+  const Window Root = FContext.Display.Root();
+  Window Parent = AEvent.parent;
+  bool Mapped = FMapped;
+  if (FWatched != XNone) {
+    // Heard through the frame it leaves. Its own events are selected again from here on; a new
+    // parent may already have taken it and mapped it, so where and how it is now is asked.
+    WatchFrame(XNone);
+    Window QueriedRoot = XNone;
+    Window* Children = nullptr;
+    unsigned Count = 0;
+    if (XQueryTree(FDpy, FWindow, &QueriedRoot, &Parent, &Children, &Count) == 0) {
+      Parent = Root;
+    }
+    if (Children != nullptr) {
+      XFree(Children);
+    }
+    XWindowAttributes Attributes;
+    Mapped =
+        XGetWindowAttributes(FDpy, FWindow, &Attributes) != 0 && Attributes.map_state != IsUnmapped;
   }
-  // Taken out of the watched frame: a mapped window is mapped again in its new parent at once,
-  // before the window's own structure events are selected again, so its state is asked.
-  WatchFrame(XNone);
-  XWindowAttributes Attributes;
-  const bool Mapped =
-      XGetWindowAttributes(FDpy, FWindow, &Attributes) != 0 && Attributes.map_state != IsUnmapped;
+  FReparented = Parent != Root;
+  FParent = FReparented ? Parent : XNone;
   if (Mapped && !FMapped) {
     OnMap();
   } else if (!Mapped) {
