@@ -220,6 +220,24 @@ TEST_F(X11Platform, AfterHerFirstMoveSheHearsOfHerMappingThroughHerFrame) {
   while (!XCheckTypedWindowEvent(Other, Her, MapNotify, &E)) {
     P.ProcessMessages();
   }
+
+  // Another window manager replaces this one while her platform is not looking: the old one
+  // gives her back to the root, which she hears of through the old frame, and the new one frames
+  // her again, which she must find out herself to keep its answers away after her next step.
+  Window Unused = XNone, Old = XNone, *Children = nullptr;
+  unsigned Count = 0;
+  XQueryTree(Other, Her, &Unused, &Old, &Children, &Count);
+  XFree(Children);
+  ASSERT_EQ(std::system("openbox --replace --sm-disable >/dev/null 2>&1 &"), 0);
+  const Window Root = DefaultRootWindow(Other);
+  do {
+    XWindowEvent(Other, Her, StructureNotifyMask, &E);
+  } while (E.type != ReparentNotify || E.xreparent.parent == Root || E.xreparent.parent == Old);
+  XSync(Dpy(), False); // her events of the change are in, the new manager's answers need not be
+  P.SetWindowGeometry(Shown, {140, 100}, 88, 154);
+  P.ProcessMessages();
+  ASSERT_NE(XGetWindowAttributes(Dpy(), Her, &Attributes), 0);
+  EXPECT_EQ(Attributes.your_event_mask & StructureNotifyMask, 0);
   XCloseDisplay(Other);
 }
 
