@@ -1,6 +1,7 @@
 // What the X11 backend shows other programs and the window manager, read back from a real
-// server (run through with_x.sh): window hints before mapping, the popup menu's keyboard, the
-// clipboard's targets, and which paints are shown as a window background.
+// server (run through with_x.sh): window hints before mapping, moves and what a framed window
+// still hears of the window manager, the popup menu's keyboard, the clipboard's targets, and
+// which paints are shown as a window background.
 #include <gtest/gtest.h>
 
 #include "shell/platform/x11_backdrop.h"
