@@ -500,7 +500,7 @@ void TX11Window::OnConfigure(const XConfigureEvent& AEvent) {
   // a synthetic one describes a frame not placed yet (openbox sends one at 0,0 while answering
   // the request for the frame's extents).
   const bool Synthetic = AEvent.send_event != 0;
-  if (Synthetic != FReparented || FMovePending) {
+  if (Synthetic != (FParent != XNone) || FMovePending) {
     return; // a move not sent yet decides where the window goes
   }
   const TPoint Client{AEvent.x - static_cast<int>(FExtents[0]),
@@ -550,8 +550,7 @@ void TX11Window::OnReparent(const XReparentEvent& AEvent) {
     Mapped =
         XGetWindowAttributes(FDpy, FWindow, &Attributes) != 0 && Attributes.map_state != IsUnmapped;
   }
-  FReparented = Parent != Root;
-  FParent = FReparented ? Parent : XNone;
+  FParent = Parent != Root ? Parent : XNone;
   if (Mapped && !FMapped) {
     OnMap();
   } else if (!Mapped) {

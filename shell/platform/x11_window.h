@@ -131,7 +131,6 @@ private:
   TRgb FBackground;
   bool FWanted = false; // shown by the window layer
   bool FMapped = false;
-  bool FReparented = false;
   Window FParent = XNone;  // the window manager's frame, while it has one
   Window FWatched = XNone; // the frame whose substructure events are selected
   bool FObscured = false;
