@@ -132,7 +132,9 @@ TX11Window::TX11Window(TX11Context& AContext, const TWindowParams& AParams, Wind
 }
 
 TX11Window::~TX11Window() {
-  WatchFrame(XNone);
+  if (FWatched != XNone) {
+    SelectOnForeign(FDpy, FWatched, 0); // the frame may outlive the window a little
+  }
   XDestroyWindow(FDpy, FWindow);
 }
 
