@@ -425,7 +425,11 @@ bool TX11Window::ShowBackdrop(Pixmap APicture) {
     return false;
   }
   XSetWindowBackgroundPixmap(FDpy, FWindow, APicture);
-  XClearWindow(FDpy, FWindow);
+  // A copy rather than a clear: the server fills a tiled background rectangle by rectangle
+  // against every rectangle of her outline, a copy clips once.
+  const int S = FContext.Display.Scale();
+  XCopyArea(FDpy, APicture, FWindow, FSurface.Gc(), 0, 0, static_cast<unsigned>(FWidth * S),
+            static_cast<unsigned>(FHeight * S), 0, 0);
   FBackdrop = APicture;
   SelectEvents();
   return true;

@@ -1,7 +1,7 @@
 // What the X11 backend shows other programs and the window manager, read back from a real
 // server (run through with_x.sh): window hints before mapping, moves and what a framed window
-// still hears of the window manager, the popup menu's keyboard, the clipboard's targets, and
-// which paints are shown as a window background.
+// still hears of the window manager, the popup menu's keyboard, the clipboard's targets, which
+// paints are shown as a window background, and that a shown frame covers her whole window.
 #include <gtest/gtest.h>
 
 #include "shell/platform/x11_backdrop.h"
@@ -189,6 +189,42 @@ TEST_F(X11Platform, AStepOfTopAndLeftIsOneMove) {
   std::vector<std::pair<int, int>> Seen;
   MoveAndAwaitEcho(Other, Her, {{100, 110}, {120, 110}}, Seen);
   EXPECT_EQ(std::count(Seen.begin(), Seen.end(), std::pair{100, 110}), 0);
+  XCloseDisplay(Other);
+}
+
+// Each frame she shows covers her whole window at once, on screen and not only in exposures.
+TEST_F(X11Platform, AShownPictureCoversHerWholeWindow) {
+  Display* Other = XOpenDisplay(nullptr);
+  ASSERT_NE(Other, nullptr);
+  const Window Her = ShowManaged(Other);
+  XWindowAttributes Attributes{};
+  // Shown after she is on screen, so the server has no exposure to fill from the picture.
+  while (XGetWindowAttributes(Dpy(), Her, &Attributes) != 0 && Attributes.map_state != IsViewable) {
+    P.ProcessMessages();
+  }
+  ASSERT_EQ(Attributes.map_state, IsViewable);
+  const TX11Display& D = P.DisplayOf();
+  const int S = D.Scale();
+  const TRect Whole{0, 0, 88, 154};
+  std::vector<std::shared_ptr<const TBitmap8>> Frames; // pictures are found by owner while it lives
+  for (const std::uint8_t Index : {0, 1}) {
+    auto B = std::make_shared<const TBitmap8>(TBitmap8{
+        88, 154, {{200, 40, 60}, {30, 90, 220}}, std::vector<std::uint8_t>(88 * 154, Index)});
+    Frames.push_back(B);
+    ASSERT_TRUE(P.ShowPicture(Shown, TPictureRef{B.get(), nullptr, 0, 0, B}, Whole));
+    XImage* Image = XGetImage(Dpy(), Her, 0, 0, static_cast<unsigned>(88 * S),
+                              static_cast<unsigned>(154 * S), AllPlanes, ZPixmap);
+    ASSERT_NE(Image, nullptr);
+    const unsigned long Want = D.PixelOf(Index == 0 ? 0xC8283C : 0x1E5ADC);
+    int Wrong = 0;
+    for (int Y = 0; Y < 154 * S; ++Y) {
+      for (int X = 0; X < 88 * S; ++X) {
+        Wrong += XGetPixel(Image, X, Y) != Want ? 1 : 0;
+      }
+    }
+    XDestroyImage(Image);
+    EXPECT_EQ(Wrong, 0) << "frame " << int{Index};
+  }
   XCloseDisplay(Other);
 }
 
