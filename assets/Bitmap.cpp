@@ -3,7 +3,6 @@
 #include "assets/Messages.h"
 #include "common/Errors.h"
 
-#include <cstring>
 #include <limits>
 #include <string_view>
 
@@ -35,6 +34,16 @@ void Put32(std::vector<std::uint8_t>& AOut, std::uint32_t AValue) {
 void Put16(std::vector<std::uint8_t>& AOut, std::uint16_t AValue) {
   AOut.push_back(static_cast<std::uint8_t>(AValue));
   AOut.push_back(static_cast<std::uint8_t>(AValue >> 8));
+}
+
+// Without an early exit, so the compiler can test many pixels at a time: testing each pixel in
+// turn took almost half of her start-up.
+std::uint8_t HighestIndex(std::span<const std::uint8_t> APixels) {
+  std::uint8_t highest = 0;
+  for (const std::uint8_t index : APixels) {
+    highest = index > highest ? index : highest;
+  }
+  return highest;
 }
 
 [[noreturn]] void Invalid() {
@@ -87,18 +96,17 @@ TBitmap8 DecodeBitmapFile(std::span<const std::uint8_t> AFile) {
     const std::size_t at = static_cast<std::size_t>(paletteOffset + 4 * i);
     picture.Palette.push_back(TPaletteEntry{AFile[at + 2], AFile[at + 1], AFile[at]});
   }
-  picture.Pixels.resize(static_cast<std::size_t>(static_cast<std::uint64_t>(width) * rows));
+  // Appended row by row rather than sized first, which would zero every pixel only to
+  // overwrite it.
+  picture.Pixels.reserve(static_cast<std::size_t>(static_cast<std::uint64_t>(width) * rows));
   for (std::uint64_t y = 0; y < rows; ++y) {
     const std::uint64_t stored = bottomUp ? rows - 1 - y : y;
     const auto source = AFile.subspan(static_cast<std::size_t>(pixelOffset + stored * stride),
                                       static_cast<std::size_t>(width));
-    if (paletteSize < 256) { // with a full palette every index names a colour
-      for (std::uint8_t index : source) {
-        Check(index < paletteSize);
-      }
-    }
-    std::memcpy(picture.Pixels.data() + y * static_cast<std::uint64_t>(width), source.data(),
-                source.size());
+    picture.Pixels.insert(picture.Pixels.end(), source.begin(), source.end());
+  }
+  if (paletteSize < 256) { // with a full palette every index names a colour
+    Check(HighestIndex(picture.Pixels) < paletteSize);
   }
   return picture;
 }

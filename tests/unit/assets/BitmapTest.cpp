@@ -109,6 +109,8 @@ TEST(BitmapFile, RejectsEveryBrokenHeaderField) {
           {"pixel offset past the end", [](auto& f) { SetU32(f, 10, 0xFFFFFFFF); }},
           {"truncated pixels", [](auto& f) { f.pop_back(); }},
           {"index outside the palette", [](auto& f) { f[U32At(f, 10)] = 10; }},
+          // The last pixel stored: rows of 6 are padded to 8.
+          {"last index outside the palette", [](auto& f) { f[U32At(f, 10) + 3 * 8 + 5] = 255; }},
           {"header only", [](auto& f) { f.resize(30); }},
       };
   for (const auto& [label, breakIt] : breaks) {
