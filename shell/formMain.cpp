@@ -70,12 +70,15 @@ void TfrmMAIN::BindField(std::string_view AName, TComponent* AComponent) {
   } else if (AName == "FormRgn1") {
     Bind(FormRgn1, AComponent);
   } else {
+    // A holder is named "rg" and its frame's picture: matched without building each name,
+    // which for all 88 fields cost a tenth of her start-up.
+    const std::string_view holder = AName.starts_with("rg") ? AName.substr(2) : std::string_view{};
     for (int i = 0; i < FRAME_COUNT; ++i) {
       if (AName == FramePictureName(i)) {
         Bind(FramePictures[static_cast<std::size_t>(i)], AComponent);
         return;
       }
-      if (AName == RegionHolderName(i)) {
+      if (!holder.empty() && holder == FramePictureName(i)) {
         Bind(RegionHolders[static_cast<std::size_t>(i)], AComponent);
         return;
       }
