@@ -18,8 +18,13 @@
 //   shape_probe shown REGEX            returns once a viewable window's name matches REGEX;
 //                                      it waits on the root's map events instead of polling,
 //                                      so a program being timed does not share the CPU with it
+//   shape_probe launch REGEX PROGRAM   starts PROGRAM (output to /dev/null), waits as shown
+//                                      does, and prints "PID MICROSECONDS" from start to shown
 // Waits give up after WAIT_SECONDS (exit 3); the test's own time limit is the real bound.
+#include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
+#include <unistd.h>
 #include <xcb/shape.h>
 #include <xcb/xcb.h>
 
@@ -399,29 +404,67 @@ bool ShowsName(xcb_connection_t* C, xcb_window_t W, const std::regex& AName, int
                      [&](xcb_window_t Child) { return ShowsName(C, Child, AName, ADepth + 1); });
 }
 
-int Shown(xcb_connection_t* C, const char* APattern) {
-  const std::regex Name(APattern);
-  xcb_screen_t* Screen = FirstScreen(C);
-  const std::uint32_t RootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-  xcb_change_window_attributes(C, Screen->root, XCB_CW_EVENT_MASK, &RootMask);
-  // Already there: it may have been mapped before the events were asked for.
-  if (ShowsName(C, Screen->root, Name)) {
-    return 0;
-  }
-  const bool Found = WaitForEvent(C, [&](xcb_generic_event_t* E) {
+constexpr std::uint32_t ROOT_MASK = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+
+void WatchMaps(xcb_connection_t* C) {
+  xcb_change_window_attributes(C, FirstScreen(C)->root, XCB_CW_EVENT_MASK, &ROOT_MASK);
+}
+
+// Waits on the root's map events (asked for with WatchMaps) until a matching window shows.
+bool AwaitShown(xcb_connection_t* C, const std::regex& AName) {
+  return WaitForEvent(C, [&](xcb_generic_event_t* E) {
     if ((E->response_type & 0x7F) != XCB_MAP_NOTIFY) {
       return false;
     }
     const xcb_window_t W = reinterpret_cast<xcb_map_notify_event_t*>(E)->window;
-    if (ShowsName(C, W, Name)) {
+    if (ShowsName(C, W, AName)) {
       return true;
     }
     // A frame mapped before its client: the client's own map is reported to the frame only.
-    xcb_change_window_attributes(C, W, XCB_CW_EVENT_MASK, &RootMask);
+    xcb_change_window_attributes(C, W, XCB_CW_EVENT_MASK, &ROOT_MASK);
     xcb_flush(C);
-    return ShowsName(C, W, Name);
+    return ShowsName(C, W, AName);
   });
-  return Found ? 0 : 3;
+}
+
+int Shown(xcb_connection_t* C, const char* APattern) {
+  const std::regex Name(APattern);
+  WatchMaps(C);
+  // Already there: it may have been mapped before the events were asked for.
+  if (ShowsName(C, FirstScreen(C)->root, Name)) {
+    return 0;
+  }
+  return AwaitShown(C, Name) ? 0 : 3;
+}
+
+// Starts APROGRAM only once the map events are asked for, so neither this program's own start
+// nor a scan of the windows already there is counted in the program's.
+int Launch(xcb_connection_t* C, const char* APattern, const char* AProgram) {
+  const std::regex Name(APattern);
+  WatchMaps(C);
+  Reply<xcb_get_input_focus_reply_t> Sync(
+      xcb_get_input_focus_reply(C, xcb_get_input_focus(C), nullptr)); // the mask is in place
+  const auto Start = std::chrono::steady_clock::now();
+  const pid_t Pid = ::fork();
+  if (Pid == 0) {
+    const int Null = ::open("/dev/null", O_RDWR);
+    ::dup2(Null, STDOUT_FILENO);
+    ::dup2(Null, STDERR_FILENO);
+    ::execl(AProgram, AProgram, static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  if (Pid < 0) {
+    std::cerr << "shape_probe: cannot start " << AProgram << "\n";
+    return 2;
+  }
+  if (!AwaitShown(C, Name)) {
+    ::kill(Pid, SIGTERM);
+    return 3;
+  }
+  const auto Taken = std::chrono::duration_cast<std::chrono::microseconds>(
+      std::chrono::steady_clock::now() - Start);
+  std::printf("%d %lld\n", static_cast<int>(Pid), static_cast<long long>(Taken.count()));
+  return 0;
 }
 
 } // namespace
@@ -431,11 +474,13 @@ int main(int argc, char** argv) {
   const bool Ok =
       (Command == "wm-ready" && argc == 2) ||
       ((Command == "rects" || Command == "shown") && argc == 3) ||
+      (Command == "launch" && argc == 4) ||
       ((Command == "compare" || Command == "shot" || Command == "count" || Command == "watch") &&
        argc == 4);
   if (!Ok) {
     std::cerr << "usage: shape_probe rects WINDOW | compare WINDOW FILE | shot WINDOW FILE |"
-                 " count WINDOW RRGGBB | watch WINDOW MOVES | wm-ready | shown REGEX\n";
+                 " count WINDOW RRGGBB | watch WINDOW MOVES | wm-ready | shown REGEX |"
+                 " launch REGEX PROGRAM\n";
     return 2;
   }
   xcb_connection_t* C = xcb_connect(nullptr, nullptr);
@@ -448,6 +493,8 @@ int main(int argc, char** argv) {
     Status = WmReady(C);
   } else if (Command == "shown") {
     Status = Shown(C, argv[2]);
+  } else if (Command == "launch") {
+    Status = Launch(C, argv[2], argv[3]);
   } else {
     const auto Window = static_cast<xcb_window_t>(std::strtoul(argv[2], nullptr, 0));
     if (Command == "rects") {
