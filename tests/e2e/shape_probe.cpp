@@ -450,6 +450,9 @@ int Launch(xcb_connection_t* C, const char* APattern, const char* AProgram) {
     const int Null = ::open("/dev/null", O_RDWR);
     ::dup2(Null, STDOUT_FILENO);
     ::dup2(Null, STDERR_FILENO);
+    if (Null > STDERR_FILENO) {
+      ::close(Null);
+    }
     ::execl(AProgram, AProgram, static_cast<char*>(nullptr));
     ::_exit(127);
   }
