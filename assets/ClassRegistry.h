@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,7 +22,10 @@ struct TValue {
   std::uint8_t Tag = 0; // the tag byte it was stored with
   std::int32_t Integer = 0;
   std::string Text;                // String: the text; Ident: the identifier
-  std::vector<std::uint8_t> Bytes; // Binary: the payload
+  std::vector<std::uint8_t> Bytes; // Binary: the payload, unless it is borrowed
+  // Binary read for loading: the payload where it lies in the stream, which outlives the value.
+  // Her frames would otherwise be copied once only to be decoded and dropped.
+  std::span<const std::uint8_t> Borrowed;
   std::vector<std::string> Members; // Set: member identifiers in stream order
 };
 

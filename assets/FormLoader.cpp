@@ -178,7 +178,7 @@ void LoadFormStream(TComponent& ARoot, std::span<const std::uint8_t> ABytes,
                     const TClassRegistry& ARegistry) {
   TComponentRecord tree;
   try {
-    tree = ReadFormStream(ABytes);
+    tree = ReadFormStreamInPlace(ABytes);
   } catch (const EPropertyValueError& e) {
     // The whole tree is read before any property is applied; a value that could not even be
     // decoded is still reported at its property.

@@ -33,7 +33,8 @@ enum Tag : std::uint8_t {
 // allocate or copy more than the input holds.
 class TFormReader {
 public:
-  explicit TFormReader(std::span<const std::uint8_t> ABytes) : FBytes(ABytes) {}
+  TFormReader(std::span<const std::uint8_t> ABytes, bool ABorrow)
+      : FBytes(ABytes), FBorrow(ABorrow) {}
 
   TComponentRecord ReadRoot() {
     const auto signature = Take(4);
@@ -46,6 +47,7 @@ public:
 
 private:
   std::span<const std::uint8_t> FBytes;
+  bool FBorrow;
   std::size_t FPos = 0;
 
   std::size_t Remaining() const { return FBytes.size() - FPos; }
@@ -159,7 +161,11 @@ private:
     case TAG_BINARY: {
       v.Type = TValue::Kind::Binary;
       const auto b = Take(ReadUInt(4));
-      v.Bytes.assign(b.begin(), b.end());
+      if (FBorrow) {
+        v.Borrowed = b;
+      } else {
+        v.Bytes.assign(b.begin(), b.end());
+      }
       break;
     }
     case TAG_SET:
@@ -320,11 +326,13 @@ private:
     case TValue::Kind::True:
       FOut.push_back(TAG_TRUE);
       break;
-    case TValue::Kind::Binary:
+    case TValue::Kind::Binary: {
+      const auto bytes = AsBinary(AValue);
       FOut.push_back(TAG_BINARY);
-      WriteCount(AValue.Bytes.size());
-      FOut.insert(FOut.end(), AValue.Bytes.begin(), AValue.Bytes.end());
+      WriteCount(bytes.size());
+      FOut.insert(FOut.end(), bytes.begin(), bytes.end());
       break;
+    }
     case TValue::Kind::Set:
       FOut.push_back(TAG_SET);
       for (const auto& member : AValue.Members) {
@@ -342,7 +350,11 @@ private:
 } // namespace
 
 TComponentRecord ReadFormStream(std::span<const std::uint8_t> ABytes) {
-  return TFormReader(ABytes).ReadRoot();
+  return TFormReader(ABytes, false).ReadRoot();
+}
+
+TComponentRecord ReadFormStreamInPlace(std::span<const std::uint8_t> ABytes) {
+  return TFormReader(ABytes, true).ReadRoot();
 }
 
 std::vector<std::uint8_t> WriteFormStream(const TComponentRecord& ARoot) {

@@ -42,6 +42,8 @@ private:
 
 // Checks the "TPF0" signature and reads the root record with all its children.
 TComponentRecord ReadFormStream(std::span<const std::uint8_t> ABytes);
+// The same, but binary values borrow their payloads from ABytes, which must outlive the tree.
+TComponentRecord ReadFormStreamInPlace(std::span<const std::uint8_t> ABytes);
 
 // Integers take the smallest tag that holds them; strings take tag 6 when plain ASCII, 18 when
 // UTF-16 is shorter than UTF-8, 20 otherwise. Used by the tools only.

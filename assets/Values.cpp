@@ -3,6 +3,8 @@
 #include "assets/Messages.h"
 #include "common/Errors.h"
 
+#include <algorithm>
+
 namespace nyarumi {
 namespace {
 
@@ -10,6 +12,11 @@ void RequireKind(const TValue& AValue, TValue::Kind AKind) {
   if (AValue.Type != AKind) {
     throw EReadError(MSG_INVALID_PROPERTY_VALUE);
   }
+}
+
+// A borrowed payload and an owned one with the same bytes are the same value.
+std::span<const std::uint8_t> Payload(const TValue& AValue) {
+  return AValue.Borrowed.empty() ? std::span<const std::uint8_t>(AValue.Bytes) : AValue.Borrowed;
 }
 
 } // namespace
@@ -89,9 +96,9 @@ const std::vector<std::string>& AsSet(const TValue& AValue) {
   return AValue.Members;
 }
 
-const std::vector<std::uint8_t>& AsBinary(const TValue& AValue) {
+std::span<const std::uint8_t> AsBinary(const TValue& AValue) {
   RequireKind(AValue, TValue::Kind::Binary);
-  return AValue.Bytes;
+  return Payload(AValue);
 }
 
 TMemoryStream AsBinaryStream(const TValue& AValue) {
@@ -120,7 +127,7 @@ bool IsTagOfKind(TValue::Kind AKind, std::uint8_t ATag) {
 
 bool operator==(const TValue& A, const TValue& B) {
   return A.Type == B.Type && A.Tag == B.Tag && A.Integer == B.Integer && A.Text == B.Text &&
-         A.Bytes == B.Bytes && A.Members == B.Members;
+         std::ranges::equal(Payload(A), Payload(B)) && A.Members == B.Members;
 }
 
 } // namespace nyarumi

@@ -24,7 +24,7 @@ const std::string& AsString(const TValue& AValue);
 bool AsBool(const TValue& AValue);
 const std::string& AsIdent(const TValue& AValue);
 const std::vector<std::string>& AsSet(const TValue& AValue);
-const std::vector<std::uint8_t>& AsBinary(const TValue& AValue);
+std::span<const std::uint8_t> AsBinary(const TValue& AValue);
 // The binary payload as a fresh stream positioned at 0, as custom property readers take it.
 TMemoryStream AsBinaryStream(const TValue& AValue);
 

@@ -185,6 +185,13 @@ TEST(FormStreamWriter, RoundTripsANestedTree) {
   EXPECT_EQ(back.Properties[1].second.Text, "バージョン情報");
   // The tags the reader reports make the writer reproduce the stream byte for byte.
   EXPECT_EQ(WriteFormStream(back), bytes);
+  // Read in place, the payload stays inside the stream and the tree is the same.
+  const TComponentRecord borrowed = ReadFormStreamInPlace(bytes);
+  EXPECT_TRUE(borrowed == back);
+  const auto payload = AsBinary(borrowed.Children[1].Properties[2].second);
+  EXPECT_TRUE(payload.data() > bytes.data() &&
+              payload.data() + payload.size() < bytes.data() + bytes.size());
+  EXPECT_EQ(WriteFormStream(borrowed), bytes);
 }
 
 TEST(FormStreamWriter, RefusesWhatWouldNotReadBack) {
