@@ -63,26 +63,37 @@ double Sane(double Ratio) {
 
 } // namespace
 
-TEwmh::TEwmh(xcb_connection_t* Connection, xcb_window_t Root) : Conn(Connection), RootWindow(Root) {
+TEwmh::TEwmh(xcb_connection_t* Connection, xcb_window_t Root, const TEwmhAtoms& Atoms)
+    : Conn(Connection), RootWindow(Root), NetActiveWindow(Atoms.NetActiveWindow),
+      NetFrameExtents(Atoms.NetFrameExtents), NetWmState(Atoms.NetWmState),
+      SkipTaskbar(Atoms.SkipTaskbar), SkipPager(Atoms.SkipPager), Above(Atoms.Above),
+      SupportingWmCheck(Atoms.SupportingWmCheck) {}
+
+TEwmh::TEwmh(xcb_connection_t* Connection, xcb_window_t Root)
+    : TEwmh(Connection, Root, InternAtoms(Connection)) {}
+
+TEwmhAtoms TEwmh::InternAtoms(xcb_connection_t* Connection) {
   // All requests go out before the first reply is awaited: one round trip instead of seven.
-  const std::pair<const char*, xcb_atom_t TEwmh::*> Slots[] = {
-      {"_NET_ACTIVE_WINDOW", &TEwmh::NetActiveWindow},
-      {"_NET_FRAME_EXTENTS", &TEwmh::NetFrameExtents},
-      {"_NET_WM_STATE", &TEwmh::NetWmState},
-      {"_NET_WM_STATE_SKIP_TASKBAR", &TEwmh::SkipTaskbar},
-      {"_NET_WM_STATE_SKIP_PAGER", &TEwmh::SkipPager},
-      {"_NET_WM_STATE_ABOVE", &TEwmh::Above},
-      {"_NET_SUPPORTING_WM_CHECK", &TEwmh::SupportingWmCheck},
+  const std::pair<const char*, xcb_atom_t TEwmhAtoms::*> Slots[] = {
+      {"_NET_ACTIVE_WINDOW", &TEwmhAtoms::NetActiveWindow},
+      {"_NET_FRAME_EXTENTS", &TEwmhAtoms::NetFrameExtents},
+      {"_NET_WM_STATE", &TEwmhAtoms::NetWmState},
+      {"_NET_WM_STATE_SKIP_TASKBAR", &TEwmhAtoms::SkipTaskbar},
+      {"_NET_WM_STATE_SKIP_PAGER", &TEwmhAtoms::SkipPager},
+      {"_NET_WM_STATE_ABOVE", &TEwmhAtoms::Above},
+      {"_NET_SUPPORTING_WM_CHECK", &TEwmhAtoms::SupportingWmCheck},
   };
   xcb_intern_atom_cookie_t Cookies[std::size(Slots)];
   for (std::size_t I = 0; I < std::size(Slots); ++I) {
-    Cookies[I] = xcb_intern_atom(Conn, 0, static_cast<std::uint16_t>(std::strlen(Slots[I].first)),
-                                 Slots[I].first);
+    Cookies[I] = xcb_intern_atom(
+        Connection, 0, static_cast<std::uint16_t>(std::strlen(Slots[I].first)), Slots[I].first);
   }
+  TEwmhAtoms Atoms;
   for (std::size_t I = 0; I < std::size(Slots); ++I) {
-    Reply<xcb_intern_atom_reply_t> R(xcb_intern_atom_reply(Conn, Cookies[I], nullptr));
-    this->*(Slots[I].second) = R ? R->atom : xcb_atom_t{XCB_ATOM_NONE};
+    Reply<xcb_intern_atom_reply_t> R(xcb_intern_atom_reply(Connection, Cookies[I], nullptr));
+    Atoms.*(Slots[I].second) = R ? R->atom : xcb_atom_t{XCB_ATOM_NONE};
   }
+  return Atoms;
 }
 
 TEwmh::TEwmh(xcb_connection_t* Connection) : TEwmh(Connection, FirstRoot(Connection)) {}

@@ -15,9 +15,22 @@
 
 namespace nyarumi::x11 {
 
+// The atoms it works with, for a backend that has interned them already.
+struct TEwmhAtoms {
+  xcb_atom_t NetActiveWindow = XCB_ATOM_NONE;
+  xcb_atom_t NetFrameExtents = XCB_ATOM_NONE;
+  xcb_atom_t NetWmState = XCB_ATOM_NONE;
+  xcb_atom_t SkipTaskbar = XCB_ATOM_NONE;
+  xcb_atom_t SkipPager = XCB_ATOM_NONE;
+  xcb_atom_t Above = XCB_ATOM_NONE;
+  xcb_atom_t SupportingWmCheck = XCB_ATOM_NONE;
+};
+
 class TEwmh {
 public:
-  // Interns the atoms once; the connection stays owned by the caller.
+  // The connection stays owned by the caller.
+  TEwmh(xcb_connection_t* Connection, xcb_window_t Root, const TEwmhAtoms& Atoms);
+  // Interns the atoms itself.
   TEwmh(xcb_connection_t* Connection, xcb_window_t Root);
 
   // Uses the first screen's root window, which is the whole desktop on a single-screen display.
@@ -53,15 +66,17 @@ private:
   void WriteStatesProperty(xcb_window_t Window, bool Skip) const;
   void RequestStates(xcb_window_t Window, bool Add, xcb_atom_t First, xcb_atom_t Second) const;
 
+  static TEwmhAtoms InternAtoms(xcb_connection_t* Connection);
+
   xcb_connection_t* Conn;
   xcb_window_t RootWindow;
-  xcb_atom_t NetActiveWindow = XCB_ATOM_NONE;
-  xcb_atom_t NetFrameExtents = XCB_ATOM_NONE;
-  xcb_atom_t NetWmState = XCB_ATOM_NONE;
-  xcb_atom_t SkipTaskbar = XCB_ATOM_NONE;
-  xcb_atom_t SkipPager = XCB_ATOM_NONE;
-  xcb_atom_t Above = XCB_ATOM_NONE;
-  xcb_atom_t SupportingWmCheck = XCB_ATOM_NONE;
+  xcb_atom_t NetActiveWindow;
+  xcb_atom_t NetFrameExtents;
+  xcb_atom_t NetWmState;
+  xcb_atom_t SkipTaskbar;
+  xcb_atom_t SkipPager;
+  xcb_atom_t Above;
+  xcb_atom_t SupportingWmCheck;
 };
 
 // Device and logical pixels differ by the device pixel ratio (the window layer's coordinates are

@@ -44,8 +44,14 @@ Window Subject(const XEvent& AEvent) {
 
 TX11Platform::TX11Platform(std::string ASettingsPath)
     : FSettingsPath(std::move(ASettingsPath)), FDisplay(std::make_unique<TX11Display>()) {
-  FEwmh = std::make_unique<TEwmh>(XGetXCBConnection(FDisplay->Dpy()),
-                                  static_cast<xcb_window_t>(FDisplay->Root()));
+  // The display has interned these already, with the rest of the backend's atoms.
+  const TAtoms& A = FDisplay->Atoms();
+  const auto Xcb = [](Atom AAtom) { return static_cast<xcb_atom_t>(AAtom); };
+  FEwmh = std::make_unique<TEwmh>(
+      XGetXCBConnection(FDisplay->Dpy()), static_cast<xcb_window_t>(FDisplay->Root()),
+      TEwmhAtoms{Xcb(A.NetActiveWindow), Xcb(A.NetFrameExtents), Xcb(A.NetWmState),
+                 Xcb(A.NetWmStateSkipTaskbar), Xcb(A.NetWmStateSkipPager), Xcb(A.NetWmStateAbove),
+                 Xcb(A.NetSupportingWmCheck)});
   FPictures = std::make_unique<TX11Pictures>(*FDisplay);
   FFonts = std::make_unique<TX11Fonts>(*FDisplay);
   FContext = std::make_unique<TX11Context>(
