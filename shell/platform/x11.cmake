@@ -1,8 +1,8 @@
-# The native Linux backend: Xlib with the Shape extension; fontconfig, FreeType and Xrender for
-# text.
+# The native Linux backend: Xlib, which also carries her outline requests; fontconfig, FreeType
+# and Xrender for text.
 # Included by the platform folder's CMakeLists.txt when NYARUMI_BACKEND is x11.
 find_package(PkgConfig REQUIRED)
-pkg_check_modules(NYARUMI_X11_LIBS REQUIRED IMPORTED_TARGET x11 x11-xcb xcb xext)
+pkg_check_modules(NYARUMI_X11_LIBS REQUIRED IMPORTED_TARGET x11 x11-xcb xcb)
 # Only their headers: the libraries are loaded when text is first needed (x11_textlib.cpp).
 pkg_check_modules(NYARUMI_TEXT REQUIRED fontconfig freetype2 xrender)
 

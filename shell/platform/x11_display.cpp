@@ -4,6 +4,7 @@
 #include "shell/platform/x11_textlib.h"
 #include "shell/platform/xdg_desktop.h"
 
+#include <X11/Xlib-xcb.h>
 #include <X11/Xresource.h>
 
 #include <algorithm>
@@ -13,6 +14,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+
+// Xlib's own request-building header, as its extension libraries use it; last, because it
+// defines min and max as macros.
+#include <X11/Xlibint.h>
+#include <X11/extensions/shapeproto.h>
+#undef min
+#undef max
 
 namespace nyarumi::x11 {
 namespace {
@@ -133,9 +141,19 @@ TX11Display::TX11Display() {
     Names[I] = const_cast<char*>(Slots[I].Name);
   }
   std::array<Atom, Slots.size()> Values{};
+  // The Shape extension's code comes in the same round trip: the usual client library asks for
+  // it and for another extension in three round trips of their own before her first outline.
+  xcb_connection_t* Xcb = XGetXCBConnection(FDisplay);
+  constexpr std::string_view ShapeName = "SHAPE";
+  const xcb_query_extension_cookie_t Shape =
+      xcb_query_extension(Xcb, static_cast<std::uint16_t>(ShapeName.size()), ShapeName.data());
   XInternAtoms(FDisplay, Names.data(), static_cast<int>(Names.size()), False, Values.data());
   for (std::size_t I = 0; I < Slots.size(); ++I) {
     FAtoms.*(Slots[I].Field) = Values[I];
+  }
+  if (xcb_query_extension_reply_t* Reply = xcb_query_extension_reply(Xcb, Shape, nullptr)) {
+    FShapeOpcode = Reply->present ? Reply->major_opcode : 0;
+    std::free(Reply);
   }
 
   const char* Resources = XResourceManagerString(FDisplay);
@@ -146,6 +164,51 @@ TX11Display::TX11Display() {
 
 TX11Display::~TX11Display() {
   XCloseDisplay(FDisplay);
+}
+
+void TX11Display::SetOutline(Window AWindow, std::span<const XRectangle> ARects) const {
+  if (FShapeOpcode == 0) {
+    return;
+  }
+  // Queued in Xlib's buffer like any other request, so it keeps its place among them.
+  LockDisplay(FDisplay);
+  auto* Req = static_cast<xShapeRectanglesReq*>(
+      _XGetRequest(FDisplay, X_ShapeRectangles, sz_xShapeRectanglesReq));
+  Req->reqType = static_cast<CARD8>(FShapeOpcode);
+  Req->shapeReqType = X_ShapeRectangles;
+  Req->op = ShapeSet;
+  Req->destKind = ShapeBounding;
+  Req->ordering = YXBanded;
+  Req->dest = static_cast<CARD32>(AWindow);
+  Req->xOff = 0;
+  Req->yOff = 0;
+  const long Bytes = static_cast<long>(ARects.size() * sizeof(XRectangle));
+  Req->length = static_cast<CARD16>(Req->length + Bytes / 4);
+  Data16(FDisplay, ARects.data(), Bytes);
+  UnlockDisplay(FDisplay);
+  if (FDisplay->synchandler != nullptr) { // as the synchronous mode asks
+    FDisplay->synchandler(FDisplay);
+  }
+}
+
+void TX11Display::RemoveOutline(Window AWindow) const {
+  if (FShapeOpcode == 0) {
+    return;
+  }
+  LockDisplay(FDisplay);
+  auto* Req = static_cast<xShapeMaskReq*>(_XGetRequest(FDisplay, X_ShapeMask, sz_xShapeMaskReq));
+  Req->reqType = static_cast<CARD8>(FShapeOpcode);
+  Req->shapeReqType = X_ShapeMask;
+  Req->op = ShapeSet;
+  Req->destKind = ShapeBounding;
+  Req->dest = static_cast<CARD32>(AWindow);
+  Req->xOff = 0;
+  Req->yOff = 0;
+  Req->src = XNone;
+  UnlockDisplay(FDisplay);
+  if (FDisplay->synchandler != nullptr) { // as the synchronous mode asks
+    FDisplay->synchandler(FDisplay);
+  }
 }
 
 const TTextLibrary& TX11Display::Text() const {

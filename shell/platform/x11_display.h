@@ -15,6 +15,7 @@ inline constexpr unsigned long XNone = 0L;
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string_view>
 
 namespace nyarumi::x11 {
@@ -79,6 +80,11 @@ public:
   // A resource of the desktop's database, read when asked.
   std::optional<std::string> Resource(std::string_view AName) const;
 
+  // Sets AWindow's bounding outline to y-x banded rectangles; none removes the outline. Does
+  // nothing on a server without the Shape extension.
+  void SetOutline(Window AWindow, std::span<const XRectangle> ARects) const;
+  void RemoveOutline(Window AWindow) const;
+
   unsigned long Pixel(TRgb AColor) const;
   // A 0x00RRGGBB value as the pixel the visual stores.
   unsigned long PixelOf(std::uint32_t ARgb) const;
@@ -90,6 +96,8 @@ private:
   Visual* FVisual = nullptr;
   Colormap FColormap = XNone;
   int FDepth = 24;
+  // The Shape extension's request code, asked for beside the atoms; 0 without it.
+  int FShapeOpcode = 0;
   TAtoms FAtoms;
   int FScale = 1;
   int FRedShift = 16, FGreenShift = 8, FBlueShift = 0;

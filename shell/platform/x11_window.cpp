@@ -6,7 +6,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib-xcb.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/shape.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
@@ -444,7 +443,7 @@ void TX11Window::SetRegion(std::optional<TRegion> ARegion) {
   }
   if (!FRegion) {
     if (FShaped) {
-      XShapeCombineMask(FDpy, FWindow, ShapeBounding, 0, 0, XNone, ShapeSet);
+      FContext.Display.RemoveOutline(FWindow);
       FShaped = false;
       FShape.clear();
     }
@@ -472,8 +471,7 @@ void TX11Window::SetRegion(std::optional<TRegion> ARegion) {
   // The region is y-x banded already, which lets the server skip sorting. The input shape is
   // left alone: the server takes input only inside the bounding shape anyway, and setting both
   // would double the cost of every new outline.
-  XShapeCombineRectangles(FDpy, FWindow, ShapeBounding, 0, 0, FShape.data(),
-                          static_cast<int>(FShape.size()), ShapeSet, YXBanded);
+  FContext.Display.SetOutline(FWindow, FShape);
   FShaped = true;
 }
 

@@ -1,7 +1,8 @@
 // What the X11 backend shows other programs and the window manager, read back from a real
 // server (run through with_x.sh): window hints before mapping, moves and what a framed window
 // still hears of the window manager, the popup menu's keyboard, the clipboard's targets, which
-// paints are shown as a window background, and that a shown frame covers her whole window.
+// paints are shown as a window background, that a shown frame covers her whole window, and her
+// outline as the server holds it.
 #include <gtest/gtest.h>
 
 #include "shell/platform/x11_backdrop.h"
@@ -9,7 +10,9 @@
 #include "tests/window/conformance/x11_WindowManagerQuiet.h"
 
 #include <X11/Xatom.h>
+#include <X11/Xlib-xcb.h>
 #include <X11/Xutil.h>
+#include <xcb/shape.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +21,7 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -226,6 +230,53 @@ TEST_F(X11Platform, AShownPictureCoversHerWholeWindow) {
     EXPECT_EQ(Wrong, 0) << "frame " << int{Index};
   }
   XCloseDisplay(Other);
+}
+
+// Her outline reaches the server rectangle for rectangle, in device pixels, and comes off again.
+// Read back through another connection and another client library.
+TEST_F(X11Platform, HerOutlineReachesTheServerAndComesOff) {
+  TWindowParams Main;
+  Main.ClientWidth = 88;
+  Main.ClientHeight = 154;
+  const WindowId W = P.CreateNativeWindow(Main, Events);
+  const Window Her = P.NativeWindowId(W);
+  const std::vector<TRect> Rects{{0, 0, 10, 5}, {30, 0, 40, 5}, {5, 5, 60, 150}};
+  const RegionId Outline = P.CreateRectRgn(0, 0, 10, 5);
+  for (const TRect& R : std::span(Rects).subspan(1)) {
+    const RegionId Part = P.CreateRectRgn(R.Left, R.Top, R.Right, R.Bottom);
+    ASSERT_NE(P.CombineRgn(Outline, Outline, Part, TCombineMode::Or), TRegionKind::Error);
+    ASSERT_TRUE(P.DeleteObject(Part));
+  }
+  xcb_connection_t* C = xcb_connect(nullptr, nullptr);
+  ASSERT_EQ(xcb_connection_has_error(C), 0);
+  const auto Bounding = [&] {
+    XSync(Dpy(), False);
+    std::vector<TRect> Got;
+    xcb_shape_get_rectangles_reply_t* R = xcb_shape_get_rectangles_reply(
+        C, xcb_shape_get_rectangles(C, Her, XCB_SHAPE_SK_BOUNDING), nullptr);
+    for (int I = 0; R != nullptr && I < xcb_shape_get_rectangles_rectangles_length(R); ++I) {
+      const xcb_rectangle_t& X = xcb_shape_get_rectangles_rectangles(R)[I];
+      Got.push_back({X.x, X.y, X.x + X.width, X.y + X.height});
+    }
+    std::free(R);
+    return Got;
+  };
+  ASSERT_NE(P.SetWindowRgn(W, Outline, true), 0);
+  const int S = P.DisplayOf().Scale();
+  std::vector<TRect> Want;
+  for (const TRect& R : Rects) {
+    Want.push_back({R.Left * S, R.Top * S, R.Right * S, R.Bottom * S});
+  }
+  EXPECT_EQ(Bounding(), Want);
+  ASSERT_NE(P.SetWindowRgn(W, RegionId::None, true), 0);
+  EXPECT_EQ(Bounding(), (std::vector<TRect>{{0, 0, 88 * S, 154 * S}})) << "the whole window";
+  xcb_shape_query_extents_reply_t* Extents =
+      xcb_shape_query_extents_reply(C, xcb_shape_query_extents(C, Her), nullptr);
+  ASSERT_NE(Extents, nullptr);
+  EXPECT_EQ(Extents->bounding_shaped, 0);
+  std::free(Extents);
+  xcb_disconnect(C);
+  P.DestroyNativeWindow(W);
 }
 
 // Once she has moved, the window manager's answers to her moves no longer wake her: she hears
