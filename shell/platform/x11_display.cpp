@@ -166,49 +166,42 @@ TX11Display::~TX11Display() {
   XCloseDisplay(FDisplay);
 }
 
-void TX11Display::SetOutline(Window AWindow, std::span<const XRectangle> ARects) const {
+template <class TRequest, class F>
+void TX11Display::QueueShapeRequest(Window AWindow, int AMinor, std::size_t ASize,
+                                    const F& AFinish) const {
   if (FShapeOpcode == 0) {
     return;
   }
   // Queued in Xlib's buffer like any other request, so it keeps its place among them.
   LockDisplay(FDisplay);
-  auto* Req = static_cast<xShapeRectanglesReq*>(
-      _XGetRequest(FDisplay, X_ShapeRectangles, sz_xShapeRectanglesReq));
+  auto* Req = static_cast<TRequest*>(_XGetRequest(FDisplay, static_cast<CARD8>(AMinor), ASize));
   Req->reqType = static_cast<CARD8>(FShapeOpcode);
-  Req->shapeReqType = X_ShapeRectangles;
+  Req->shapeReqType = static_cast<CARD8>(AMinor);
   Req->op = ShapeSet;
   Req->destKind = ShapeBounding;
-  Req->ordering = YXBanded;
   Req->dest = static_cast<CARD32>(AWindow);
   Req->xOff = 0;
   Req->yOff = 0;
-  const long Bytes = static_cast<long>(ARects.size() * sizeof(XRectangle));
-  Req->length = static_cast<CARD16>(Req->length + Bytes / 4);
-  Data16(FDisplay, ARects.data(), Bytes);
+  AFinish(*Req);
   UnlockDisplay(FDisplay);
   if (FDisplay->synchandler != nullptr) { // as the synchronous mode asks
     FDisplay->synchandler(FDisplay);
   }
 }
 
+void TX11Display::SetOutline(Window AWindow, std::span<const XRectangle> ARects) const {
+  QueueShapeRequest<xShapeRectanglesReq>(
+      AWindow, X_ShapeRectangles, sz_xShapeRectanglesReq, [&](xShapeRectanglesReq& Req) {
+        Req.ordering = YXBanded;
+        const long Bytes = static_cast<long>(ARects.size() * sizeof(XRectangle));
+        Req.length = static_cast<CARD16>(Req.length + Bytes / 4);
+        Data16(FDisplay, ARects.data(), Bytes);
+      });
+}
+
 void TX11Display::RemoveOutline(Window AWindow) const {
-  if (FShapeOpcode == 0) {
-    return;
-  }
-  LockDisplay(FDisplay);
-  auto* Req = static_cast<xShapeMaskReq*>(_XGetRequest(FDisplay, X_ShapeMask, sz_xShapeMaskReq));
-  Req->reqType = static_cast<CARD8>(FShapeOpcode);
-  Req->shapeReqType = X_ShapeMask;
-  Req->op = ShapeSet;
-  Req->destKind = ShapeBounding;
-  Req->dest = static_cast<CARD32>(AWindow);
-  Req->xOff = 0;
-  Req->yOff = 0;
-  Req->src = XNone;
-  UnlockDisplay(FDisplay);
-  if (FDisplay->synchandler != nullptr) { // as the synchronous mode asks
-    FDisplay->synchandler(FDisplay);
-  }
+  QueueShapeRequest<xShapeMaskReq>(AWindow, X_ShapeMask, sz_xShapeMaskReq,
+                                   [](xShapeMaskReq& Req) { Req.src = XNone; });
 }
 
 const TTextLibrary& TX11Display::Text() const {

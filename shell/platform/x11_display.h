@@ -96,6 +96,10 @@ private:
   Visual* FVisual = nullptr;
   Colormap FColormap = XNone;
   int FDepth = 24;
+  // Queues a Shape request on AWindow's bounding outline; AFinish fills in the rest.
+  template <class TRequest, class F>
+  void QueueShapeRequest(Window AWindow, int AMinor, std::size_t ASize, const F& AFinish) const;
+
   // The Shape extension's request code, asked for beside the atoms; 0 without it.
   int FShapeOpcode = 0;
   TAtoms FAtoms;
