@@ -190,13 +190,25 @@ void TX11Display::QueueShapeRequest(Window AWindow, int AMinor, std::size_t ASiz
 }
 
 void TX11Display::SetOutline(Window AWindow, std::span<const XRectangle> ARects) const {
-  QueueShapeRequest<xShapeRectanglesReq>(
-      AWindow, X_ShapeRectangles, sz_xShapeRectanglesReq, [&](xShapeRectanglesReq& Req) {
-        Req.ordering = YXBanded;
-        const long Bytes = static_cast<long>(ARects.size() * sizeof(XRectangle));
-        Req.length = static_cast<CARD16>(Req.length + Bytes / 4);
-        Data16(FDisplay, ARects.data(), Bytes);
-      });
+  // A request's length is counted in 16 bits: an outline with more rectangles than the largest
+  // request holds goes in parts, each added to the one before. Any run of a banded list is
+  // banded itself.
+  const std::size_t PerRequest =
+      (static_cast<std::size_t>(XMaxRequestSize(FDisplay)) - sz_xShapeRectanglesReq / 4) /
+      (sizeof(XRectangle) / 4);
+  std::size_t First = 0;
+  do {
+    const auto Part = ARects.subspan(First, std::min(PerRequest, ARects.size() - First));
+    QueueShapeRequest<xShapeRectanglesReq>(
+        AWindow, X_ShapeRectangles, sz_xShapeRectanglesReq, [&](xShapeRectanglesReq& Req) {
+          Req.op = First == 0 ? ShapeSet : ShapeUnion;
+          Req.ordering = YXBanded;
+          const long Bytes = static_cast<long>(Part.size() * sizeof(XRectangle));
+          Req.length = static_cast<CARD16>(Req.length + Bytes / 4);
+          Data16(FDisplay, Part.data(), Bytes);
+        });
+    First += Part.size();
+  } while (First < ARects.size());
 }
 
 void TX11Display::RemoveOutline(Window AWindow) const {
