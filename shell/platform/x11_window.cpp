@@ -9,12 +9,31 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <unistd.h>
 
 namespace nyarumi::x11 {
 namespace {
+
+// The rectangle in device pixels, cut to what the protocol's 16-bit coordinates can name: a
+// larger coordinate would wrap round and put that piece of the outline somewhere else.
+std::optional<XRectangle> DeviceRect(const TRect& ARect, int AScale) {
+  constexpr std::int64_t Low = std::numeric_limits<short>::min();
+  constexpr std::int64_t High = std::numeric_limits<short>::max();
+  const auto Device = [&](std::int32_t V) {
+    return std::clamp(std::int64_t{V} * AScale, Low, High);
+  };
+  const std::int64_t L = Device(ARect.Left), T = Device(ARect.Top);
+  const std::int64_t R = Device(ARect.Right), B = Device(ARect.Bottom);
+  if (L >= R || T >= B) {
+    return std::nullopt;
+  }
+  return XRectangle{static_cast<short>(L), static_cast<short>(T),
+                    static_cast<unsigned short>(R - L), static_cast<unsigned short>(B - T)};
+}
 
 // The text as Latin-1 when every character is a printable Latin-1 one: then it goes as STRING,
 // as Xlib would send it, without Xlib loading its locale tables first, which took a few hundred
@@ -450,24 +469,23 @@ void TX11Window::SetRegion(std::optional<TRegion> ARegion) {
     return;
   }
   const int S = FContext.Display.Scale();
-  const std::vector<TRect>& Rects = FRegion->Rects();
+  FNextShape.clear(); // keeps its capacity: no allocation once the largest was seen
+  for (const TRect& R : FRegion->Rects()) {
+    if (const auto X = DeviceRect(R, S)) {
+      FNextShape.push_back(*X);
+    }
+  }
   // Her frames repeat: an outline equal to the installed one costs nothing.
-  const bool Same = FShaped && FShape.size() == Rects.size() &&
-                    std::equal(Rects.begin(), Rects.end(), FShape.begin(),
-                               [S](const TRect& R, const XRectangle& X) {
-                                 return R.Left * S == X.x && R.Top * S == X.y &&
-                                        R.Width() * S == X.width && R.Height() * S == X.height;
-                               });
+  const bool Same =
+      FShaped && std::equal(FNextShape.begin(), FNextShape.end(), FShape.begin(), FShape.end(),
+                            [](const XRectangle& A, const XRectangle& B) {
+                              return A.x == B.x && A.y == B.y && A.width == B.width &&
+                                     A.height == B.height;
+                            });
   if (Same) {
     return;
   }
-  FShape.resize(Rects.size()); // keeps its capacity: no allocation once the largest was seen
-  for (std::size_t I = 0; I < Rects.size(); ++I) {
-    FShape[I] =
-        XRectangle{static_cast<short>(Rects[I].Left * S), static_cast<short>(Rects[I].Top * S),
-                   static_cast<unsigned short>(Rects[I].Width() * S),
-                   static_cast<unsigned short>(Rects[I].Height() * S)};
-  }
+  FShape.swap(FNextShape);
   // The region is y-x banded already, which lets the server skip sorting. The input shape is
   // left alone: the server takes input only inside the bounding shape anyway, and setting both
   // would double the cost of every new outline.

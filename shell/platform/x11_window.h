@@ -140,7 +140,8 @@ private:
   long FExtents[4] = {0, 0, 0, 0}; // device pixels: left, right, top, bottom
   std::optional<TRect> FDirty;     // logical
   std::optional<TRegion> FRegion;
-  std::vector<XRectangle> FShape; // the outline as installed, device pixels
+  std::vector<XRectangle> FShape;     // the outline as installed, device pixels
+  std::vector<XRectangle> FNextShape; // the one asked for, until it is compared
   bool FShaped = false;
   bool FFocused = false;
   int FCallbackDepth = 0;
