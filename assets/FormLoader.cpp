@@ -6,7 +6,6 @@
 #include "common/Errors.h"
 
 #include <cstdint>
-#include <type_traits>
 #include <vector>
 
 namespace nyarumi {
@@ -51,16 +50,14 @@ public:
   TFormLoader(TComponent& ARoot, const TClassRegistry& ARegistry)
       : FRoot(ARoot), FRegistry(ARegistry) {}
 
-  // ARecord may be const; a record the loader may change gives each binary value's bytes back
-  // as soon as the value is applied, so that a form's pictures are never held twice.
-  template <class TRecord> void Load(TRecord& ARecord) {
+  void Load(const TComponentRecord& ARecord) {
     const TClassInfo& rootInfo = ClassOf(ARecord.ClassName);
     if (!ARecord.Name.empty()) {
       FRoot.SetName(ARecord.Name);
     }
     FCreated.push_back(&FRoot);
     ApplyProperties(FRoot, rootInfo, ARecord);
-    for (auto& child : ARecord.Children) {
+    for (const TComponentRecord& child : ARecord.Children) {
       LoadChild(child, FRoot);
     }
     ResolveReferences();
@@ -104,7 +101,7 @@ private:
     return *info;
   }
 
-  template <class TRecord> void LoadChild(TRecord& ARecord, TComponent& AParent) {
+  void LoadChild(const TComponentRecord& ARecord, TComponent& AParent) {
     const TClassInfo& info = ClassOf(ARecord.ClassName);
     TComponent* component = info.Create ? info.Create(&FRoot, &AParent) : nullptr;
     if (component == nullptr) { // a class that can only be a root
@@ -116,14 +113,14 @@ private:
       FRoot.BindField(ARecord.Name, component);
     }
     ApplyProperties(*component, info, ARecord);
-    for (auto& child : ARecord.Children) {
+    for (const TComponentRecord& child : ARecord.Children) {
       LoadChild(child, *component);
     }
   }
 
-  template <class TRecord>
-  void ApplyProperties(TComponent& ATarget, const TClassInfo& AInfo, TRecord& ARecord) {
-    for (auto& [path, value] : ARecord.Properties) {
+  void ApplyProperties(TComponent& ATarget, const TClassInfo& AInfo,
+                       const TComponentRecord& ARecord) {
+    for (const auto& [path, value] : ARecord.Properties) {
       FCurrentSite = SiteOf(ATarget, AInfo, path);
       try {
         const auto setter = AInfo.Properties.find(path);
@@ -133,9 +130,6 @@ private:
         setter->second(ATarget, value, *this);
       } catch (const Exception& e) {
         RethrowAt(FCurrentSite, e);
-      }
-      if constexpr (!std::is_const_v<TRecord>) {
-        std::vector<std::uint8_t>().swap(value.Bytes);
       }
     }
   }
