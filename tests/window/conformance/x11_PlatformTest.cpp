@@ -11,7 +11,6 @@
 #include "tests/window/conformance/x11_WindowManagerQuiet.h"
 
 #include <X11/Xatom.h>
-#include <X11/Xlib-xcb.h>
 #include <X11/Xutil.h>
 #include <unistd.h>
 #include <xcb/shape.h>
@@ -234,8 +233,7 @@ TEST_F(X11Platform, AShownPictureCoversHerWholeWindow) {
 
 // Her outline reaches the server rectangle for rectangle, in device pixels, and comes off again;
 // one too large for a single request arrives whole, a piece beyond what the protocol can name
-// is left out. Read back through another connection and
-// another client library.
+// is left out. Read back through another connection and another client library.
 TEST_F(X11Platform, HerOutlineReachesTheServerAndComesOff) {
   TWindowParams Main;
   Main.ClientWidth = 600;
