@@ -75,6 +75,32 @@ std::optional<std::string> ResourceValue(std::string_view AResources, std::strin
   return std::nullopt;
 }
 
+std::optional<std::string> PrintableLatin1(std::string_view AUtf8) {
+  std::string Out;
+  for (std::size_t I = 0; I < AUtf8.size();) {
+    const auto Lead = static_cast<unsigned char>(AUtf8[I]);
+    unsigned Code = Lead;
+    if (Lead >= 0x80) {
+      // Only the two-byte forms of U+0080 to U+00FF.
+      if ((Lead != 0xC2 && Lead != 0xC3) || I + 1 >= AUtf8.size()) {
+        return std::nullopt;
+      }
+      const auto Next = static_cast<unsigned char>(AUtf8[I + 1]);
+      if ((Next & 0xC0) != 0x80) {
+        return std::nullopt;
+      }
+      Code = ((Lead & 0x1FU) << 6) | (Next & 0x3FU);
+      ++I;
+    }
+    ++I;
+    if (Code < 0x20 || (Code >= 0x7F && Code < 0xA0)) {
+      return std::nullopt; // control characters: Xlib decides how those go
+    }
+    Out.push_back(static_cast<char>(Code));
+  }
+  return Out;
+}
+
 int ScaleFromDpi(std::optional<std::string_view> AResources,
                  std::optional<std::string_view> AOverride) {
   constexpr int MaxScale = 8;

@@ -54,6 +54,10 @@ int ScaleFromDpi(std::optional<std::string_view> AResources,
 // desktop's settings daemon or xrdb left it, blanks around it removed.
 std::optional<std::string> ResourceValue(std::string_view AResources, std::string_view AName);
 
+// The text as Latin-1 (the protocol's STRING) when every character is a printable Latin-1 one,
+// else nothing: control characters and anything beyond U+00FF have no place in a STRING.
+std::optional<std::string> PrintableLatin1(std::string_view AUtf8);
+
 class TTextLibrary;
 
 class TX11Display {

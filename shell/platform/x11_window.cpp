@@ -35,35 +35,6 @@ std::optional<XRectangle> DeviceRect(const TRect& ARect, int AScale) {
                     static_cast<unsigned short>(R - L), static_cast<unsigned short>(B - T)};
 }
 
-// The text as Latin-1 when every character is a printable Latin-1 one: then it goes as STRING,
-// as Xlib would send it, without Xlib loading its locale tables first, which took a few hundred
-// microseconds of every start-up for her plain caption.
-std::optional<std::string> PrintableLatin1(std::string_view AUtf8) {
-  std::string Out;
-  for (std::size_t I = 0; I < AUtf8.size();) {
-    const auto Lead = static_cast<unsigned char>(AUtf8[I]);
-    unsigned Code = Lead;
-    if (Lead >= 0x80) {
-      // Only the two-byte forms of U+0080 to U+00FF.
-      if ((Lead != 0xC2 && Lead != 0xC3) || I + 1 >= AUtf8.size()) {
-        return std::nullopt;
-      }
-      const auto Next = static_cast<unsigned char>(AUtf8[I + 1]);
-      if ((Next & 0xC0) != 0x80) {
-        return std::nullopt;
-      }
-      Code = ((Lead & 0x1FU) << 6) | (Next & 0x3FU);
-      ++I;
-    }
-    ++I;
-    if (Code < 0x20 || (Code >= 0x7F && Code < 0xA0)) {
-      return std::nullopt; // control characters: Xlib decides how those go
-    }
-    Out.push_back(static_cast<char>(Code));
-  }
-  return Out;
-}
-
 // The Motif hints: which frame parts and which frame actions the window manager offers.
 constexpr long MwmHintsFunctions = 1L << 0;
 constexpr long MwmHintsDecorations = 1L << 1;

@@ -1,12 +1,13 @@
 // What the X11 backend shows other programs and the window manager, read back from a real
 // server (run through with_x.sh): window hints before mapping, moves and what a framed window
-// still hears of the window manager, the popup menu's keyboard, the clipboard's targets, which
-// paints are shown as a window background, that a shown frame covers her whole window, and her
-// outline as the server holds it.
+// still hears of the window manager, the popup menu's keyboard, the clipboard's answers and its
+// hand-over to a clipboard manager, which paints are shown as a window background, that a shown
+// frame covers her whole window, and her outline as the server holds it.
 #include <gtest/gtest.h>
 
 #include "shape/Region.h"
 #include "shell/platform/x11_backdrop.h"
+#include "shell/platform/x11_clipboard.h"
 #include "shell/platform/x11_platform.h"
 #include "tests/window/conformance/x11_WindowManagerQuiet.h"
 
@@ -14,14 +15,19 @@
 #include <X11/Xutil.h>
 #include <unistd.h>
 #include <xcb/shape.h>
+#include <xcb/xcb.h>
 
 #include <algorithm>
 
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace nyarumi::x11 {
@@ -380,25 +386,245 @@ TEST_F(X11Platform, TheMenuAnswersArrowsAccessKeysAndEscape) {
   }
 }
 
-TEST_F(X11Platform, TheClipboardOffersItsTargets) {
-  P.SetClipboardText("ねこ");
+// What another client gets when it asks for the clipboard as ATarget at ATime: the property's
+// type and its bytes (format 8) or values (format 32), or nothing when the owner refused.
+struct TConversion {
+  Atom Type = XNone;
+  std::string Bytes;
+  std::vector<long> Values;
+};
+
+std::optional<TConversion> ConvertClipboard(TX11Platform& AP, Display* AOther, Window AInto,
+                                            Atom ATarget, Time ATime = CurrentTime) {
+  const Atom Into = XInternAtom(AOther, "TEST_INTO", False);
+  XConvertSelection(AOther, XInternAtom(AOther, "CLIPBOARD", False), ATarget, Into, AInto, ATime);
+  XFlush(AOther);
+  XEvent E;
+  while (!XCheckTypedWindowEvent(AOther, AInto, SelectionNotify, &E)) {
+    AP.ProcessMessages();
+  }
+  if (E.xselection.property == XNone) {
+    return std::nullopt;
+  }
+  TConversion Result;
+  int Format = 0;
+  unsigned long Count = 0, After = 0;
+  unsigned char* Data = nullptr;
+  if (XGetWindowProperty(AOther, AInto, E.xselection.property, 0, 1024, True, AnyPropertyType,
+                         &Result.Type, &Format, &Count, &After, &Data) == Success &&
+      Data != nullptr) {
+    if (Format == 8) {
+      Result.Bytes.assign(reinterpret_cast<const char*>(Data), Count);
+    } else if (Format == 32) {
+      Result.Values.assign(reinterpret_cast<const long*>(Data),
+                           reinterpret_cast<const long*>(Data) + Count);
+    }
+    XFree(Data);
+  }
+  return Result;
+}
+
+// A server time, from the PropertyNotify of an empty append.
+Time ServerTimeOf(Display* ADpy, Window AWindow) {
+  XSelectInput(ADpy, AWindow, PropertyChangeMask);
+  const Atom Stamp = XInternAtom(ADpy, "TEST_STAMP", False);
+  const long Nothing = 0;
+  XChangeProperty(ADpy, AWindow, Stamp, XA_INTEGER, 32, PropModeAppend,
+                  reinterpret_cast<const unsigned char*>(&Nothing), 0);
+  XEvent E;
+  XWindowEvent(ADpy, AWindow, PropertyChangeMask, &E);
+  return E.xproperty.time;
+}
+
+TEST_F(X11Platform, TheClipboardAnswersEachTargetAsOtherClientsExpect) {
   Display* Other = XOpenDisplay(nullptr);
   ASSERT_NE(Other, nullptr);
   const Window Me = XCreateSimpleWindow(Other, DefaultRootWindow(Other), 0, 0, 1, 1, 0, 0, 0);
-  const Atom Into = XInternAtom(Other, "TEST_TARGETS", False);
-  XConvertSelection(Other, XInternAtom(Other, "CLIPBOARD", False),
-                    XInternAtom(Other, "TARGETS", False), Into, Me, CurrentTime);
-  XFlush(Other);
-  XEvent E;
-  while (!XCheckTypedWindowEvent(Other, Me, SelectionNotify, &E)) {
-    P.ProcessMessages();
+  const auto A = [&](const char* AName) { return XInternAtom(Other, AName, False); };
+  const auto Has = [](const std::vector<long>& AList, Atom AAtom) {
+    return std::find(AList.begin(), AList.end(), static_cast<long>(AAtom)) != AList.end();
+  };
+  const struct {
+    const char* Text;
+    const char* Target;
+    const char* Type; // nullptr: refused
+    std::string Bytes;
+  } Cases[] = {
+      {"café", "UTF8_STRING", "UTF8_STRING", "café"},
+      {"café", "TEXT", "UTF8_STRING", "café"},
+      {"café", "STRING", "STRING", "caf\xe9"},
+      {"ねこ", "UTF8_STRING", "UTF8_STRING", "ねこ"},
+      {"ねこ", "STRING", nullptr, ""}, // not Latin-1
+      {"ねこ", "PIXMAP", nullptr, ""},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(std::string(C.Text) + " as " + C.Target);
+    P.SetClipboardText(C.Text);
+    const auto Got = ConvertClipboard(P, Other, Me, A(C.Target));
+    ASSERT_EQ(Got.has_value(), C.Type != nullptr);
+    if (Got) {
+      EXPECT_EQ(Got->Type, A(C.Type));
+      EXPECT_EQ(Got->Bytes, C.Bytes);
+    }
+    const auto Targets = ConvertClipboard(P, Other, Me, A("TARGETS"));
+    ASSERT_TRUE(Targets);
+    for (const char* T : {"TARGETS", "UTF8_STRING", "TEXT", "TIMESTAMP", "MULTIPLE"}) {
+      EXPECT_TRUE(Has(Targets->Values, A(T))) << T;
+    }
+    EXPECT_EQ(Has(Targets->Values, XA_STRING), std::string(C.Text) == "café");
   }
-  ASSERT_NE(E.xselection.property, 0u);
-  const auto Targets = Property(Other, Me, "TEST_TARGETS", XA_ATOM);
-  const long Utf8 = static_cast<long>(XInternAtom(Other, "UTF8_STRING", False));
-  EXPECT_NE(std::find(Targets.begin(), Targets.end(), Utf8), Targets.end());
+
+  // The claim is made at a real server time, and a request from before it is refused.
+  const Time Before = ServerTimeOf(Other, Me);
+  P.SetClipboardText("ねこ");
+  const auto Stamp = ConvertClipboard(P, Other, Me, A("TIMESTAMP"));
+  ASSERT_TRUE(Stamp);
+  ASSERT_EQ(Stamp->Values.size(), 1u);
+  const auto Claimed = static_cast<Time>(static_cast<std::uint32_t>(Stamp->Values[0]));
+  EXPECT_GE(Claimed, Before);
+  EXPECT_FALSE(ConvertClipboard(P, Other, Me, A("UTF8_STRING"), Claimed - 1));
+  EXPECT_TRUE(ConvertClipboard(P, Other, Me, A("UTF8_STRING"), Claimed));
+
+  // MULTIPLE answers each pair it can and sets None for the others.
+  const long Pairs[] = {static_cast<long>(A("UTF8_STRING")), static_cast<long>(A("TEST_ONE")),
+                        static_cast<long>(A("PIXMAP")), static_cast<long>(A("TEST_TWO"))};
+  XChangeProperty(Other, Me, A("TEST_INTO"), A("ATOM_PAIR"), 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(Pairs), 4);
+  const auto Each = ConvertClipboard(P, Other, Me, A("MULTIPLE"));
+  ASSERT_TRUE(Each);
+  EXPECT_EQ(Each->Type, A("ATOM_PAIR"));
+  EXPECT_EQ(Each->Values, (std::vector<long>{Pairs[0], Pairs[1], Pairs[2], XNone}));
+  EXPECT_EQ(Property(Other, Me, "TEST_ONE", A("UTF8_STRING")).empty(), false);
+
+  // A requestor whose window is gone before the answer costs her nothing: she answers the next.
+  const Window Gone = XCreateSimpleWindow(Other, DefaultRootWindow(Other), 0, 0, 1, 1, 0, 0, 0);
+  XConvertSelection(Other, A("CLIPBOARD"), A("UTF8_STRING"), A("TEST_INTO"), Gone, CurrentTime);
+  XDestroyWindow(Other, Gone);
+  XSync(Other, False);
+  const auto After = ConvertClipboard(P, Other, Me, A("UTF8_STRING"));
+  XSync(Dpy(), False); // reads whatever error the server sent her for the vanished window
+  ASSERT_TRUE(After);
+  EXPECT_EQ(After->Bytes, "ねこ");
   XDestroyWindow(Other, Me);
   XCloseDisplay(Other);
+}
+
+// A clipboard manager on a connection of its own, in a thread: it takes CLIPBOARD_MANAGER and,
+// when asked to save, reads CLIPBOARD as UTF8_STRING and then confirms. A client message to its
+// window ends it.
+class TClipboardManager {
+public:
+  TClipboardManager() : FC(xcb_connect(nullptr, nullptr)) {
+    const xcb_screen_t* Screen = xcb_setup_roots_iterator(xcb_get_setup(FC)).data;
+    FWindow = xcb_generate_id(FC);
+    xcb_create_window(FC, XCB_COPY_FROM_PARENT, FWindow, Screen->root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    for (auto& [Name, Slot] : {std::pair{"CLIPBOARD_MANAGER", &FManager},
+                               {"SAVE_TARGETS", &FSaveTargets},
+                               {"CLIPBOARD", &FClipboard},
+                               {"UTF8_STRING", &FUtf8},
+                               {"TEST_SAVED", &FSaved}}) {
+      xcb_intern_atom_reply_t* R = xcb_intern_atom_reply(
+          FC, xcb_intern_atom(FC, 0, static_cast<std::uint16_t>(std::strlen(Name)), Name), nullptr);
+      *Slot = R->atom;
+      std::free(R);
+    }
+    xcb_set_selection_owner(FC, FWindow, FManager, XCB_CURRENT_TIME);
+    std::free(xcb_get_selection_owner_reply(FC, xcb_get_selection_owner(FC, FManager), nullptr));
+    FThread = std::thread([this] { Serve(); });
+  }
+  ~TClipboardManager() {
+    if (FThread.joinable()) {
+      FThread.join();
+    }
+    xcb_disconnect(FC);
+  }
+  Window Id() const { return FWindow; }
+  // Waits for the thread, which the client message ends; what it saved.
+  std::string Saved() {
+    FThread.join();
+    return FText;
+  }
+
+private:
+  // The next event, or nothing once told to stop.
+  xcb_generic_event_t* Next() {
+    xcb_generic_event_t* E = xcb_wait_for_event(FC);
+    if (E != nullptr && (E->response_type & 0x7f) == XCB_CLIENT_MESSAGE) {
+      std::free(E);
+      return nullptr;
+    }
+    return E;
+  }
+
+  void Serve() {
+    while (xcb_generic_event_t* E = Next()) {
+      if ((E->response_type & 0x7f) == XCB_SELECTION_REQUEST) {
+        const auto Request = *reinterpret_cast<xcb_selection_request_event_t*>(E);
+        if (Request.target == FSaveTargets && !Save(Request)) {
+          std::free(E);
+          return;
+        }
+      }
+      std::free(E);
+    }
+  }
+
+  bool Save(const xcb_selection_request_event_t& ARequest) {
+    xcb_convert_selection(FC, FWindow, FClipboard, FUtf8, FSaved, ARequest.time);
+    xcb_flush(FC);
+    for (;;) {
+      xcb_generic_event_t* E = Next();
+      if (E == nullptr) {
+        return false;
+      }
+      const bool Notified = (E->response_type & 0x7f) == XCB_SELECTION_NOTIFY;
+      std::free(E);
+      if (Notified) {
+        break;
+      }
+    }
+    xcb_get_property_reply_t* R = xcb_get_property_reply(
+        FC, xcb_get_property(FC, 1, FWindow, FSaved, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024), nullptr);
+    if (R != nullptr) {
+      FText.assign(static_cast<const char*>(xcb_get_property_value(R)),
+                   static_cast<std::size_t>(xcb_get_property_value_length(R)));
+      std::free(R);
+    }
+    xcb_selection_notify_event_t Done{};
+    Done.response_type = XCB_SELECTION_NOTIFY;
+    Done.time = ARequest.time;
+    Done.requestor = ARequest.requestor;
+    Done.selection = ARequest.selection;
+    Done.target = ARequest.target;
+    Done.property = ARequest.property;
+    xcb_send_event(FC, 0, ARequest.requestor, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char*>(&Done));
+    xcb_flush(FC);
+    return true;
+  }
+
+  xcb_connection_t* FC;
+  xcb_window_t FWindow = 0;
+  xcb_atom_t FManager = 0, FSaveTargets = 0, FClipboard = 0, FUtf8 = 0, FSaved = 0;
+  std::string FText;
+  std::thread FThread;
+};
+
+TEST_F(X11Platform, CopiedTextOutlivesHerWithAClipboardManager) {
+  TClipboardManager Manager;
+  {
+    TX11Display Display;
+    TX11Clipboard Clipboard(Display);
+    Clipboard.Set("mailto:nyarumi@example.org ねこ");
+  } // going, she hands the text over and waits for the manager's answer
+  XClientMessageEvent Stop{};
+  Stop.type = ClientMessage;
+  Stop.window = Manager.Id();
+  Stop.format = 32;
+  XSendEvent(Dpy(), Manager.Id(), False, 0, reinterpret_cast<XEvent*>(&Stop));
+  XFlush(Dpy());
+  EXPECT_EQ(Manager.Saved(), "mailto:nyarumi@example.org ねこ");
 }
 
 // Her window paints one whole-window frame every tick: that, and only that, becomes the
