@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -37,9 +38,11 @@ void NotifyForeign(Display* ADpy, const XSelectionRequestEvent& ARequest, Atom A
   Reply.selection = static_cast<xcb_atom_t>(ARequest.selection);
   Reply.target = static_cast<xcb_atom_t>(ARequest.target);
   Reply.property = static_cast<xcb_atom_t>(AProperty);
+  std::array<char, 32> Event{}; // every event on the wire is 32 bytes, whatever its type
+  std::memcpy(Event.data(), &Reply, sizeof Reply);
   xcb_connection_t* C = XGetXCBConnection(ADpy);
-  const xcb_void_cookie_t Cookie = xcb_send_event_checked(
-      C, 0, Reply.requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&Reply));
+  const xcb_void_cookie_t Cookie =
+      xcb_send_event_checked(C, 0, Reply.requestor, XCB_EVENT_MASK_NO_EVENT, Event.data());
   xcb_discard_reply(C, Cookie.sequence);
 }
 

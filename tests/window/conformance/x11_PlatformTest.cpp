@@ -18,6 +18,7 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <array>
 
 #include <cstdint>
 #include <cstdlib>
@@ -386,14 +387,35 @@ TEST_F(X11Platform, TheMenuAnswersArrowsAccessKeysAndEscape) {
   }
 }
 
-// What another client gets when it asks for the clipboard as ATarget at ATime: the property's
-// type and its bytes (format 8) or values (format 32), or nothing when the owner refused.
+// A property's type and its bytes (format 8) or values (format 32).
 struct TConversion {
   Atom Type = XNone;
   std::string Bytes;
   std::vector<long> Values;
 };
 
+// Reads and deletes a property, as a requestor takes a converted selection.
+TConversion Take(Display* ADpy, Window AWindow, Atom AProperty) {
+  TConversion Result;
+  int Format = 0;
+  unsigned long Count = 0, After = 0;
+  unsigned char* Data = nullptr;
+  if (XGetWindowProperty(ADpy, AWindow, AProperty, 0, 1024, True, AnyPropertyType, &Result.Type,
+                         &Format, &Count, &After, &Data) == Success &&
+      Data != nullptr) {
+    if (Format == 8) {
+      Result.Bytes.assign(reinterpret_cast<const char*>(Data), Count);
+    } else if (Format == 32) {
+      Result.Values.assign(reinterpret_cast<const long*>(Data),
+                           reinterpret_cast<const long*>(Data) + Count);
+    }
+    XFree(Data);
+  }
+  return Result;
+}
+
+// What another client gets when it asks for the clipboard as ATarget at ATime; nothing when the
+// owner refused.
 std::optional<TConversion> ConvertClipboard(TX11Platform& AP, Display* AOther, Window AInto,
                                             Atom ATarget, Time ATime = CurrentTime) {
   const Atom Into = XInternAtom(AOther, "TEST_INTO", False);
@@ -406,22 +428,7 @@ std::optional<TConversion> ConvertClipboard(TX11Platform& AP, Display* AOther, W
   if (E.xselection.property == XNone) {
     return std::nullopt;
   }
-  TConversion Result;
-  int Format = 0;
-  unsigned long Count = 0, After = 0;
-  unsigned char* Data = nullptr;
-  if (XGetWindowProperty(AOther, AInto, E.xselection.property, 0, 1024, True, AnyPropertyType,
-                         &Result.Type, &Format, &Count, &After, &Data) == Success &&
-      Data != nullptr) {
-    if (Format == 8) {
-      Result.Bytes.assign(reinterpret_cast<const char*>(Data), Count);
-    } else if (Format == 32) {
-      Result.Values.assign(reinterpret_cast<const long*>(Data),
-                           reinterpret_cast<const long*>(Data) + Count);
-    }
-    XFree(Data);
-  }
-  return Result;
+  return Take(AOther, AInto, E.xselection.property);
 }
 
 // A server time, from the PropertyNotify of an empty append.
@@ -494,7 +501,7 @@ TEST_F(X11Platform, TheClipboardAnswersEachTargetAsOtherClientsExpect) {
   ASSERT_TRUE(Each);
   EXPECT_EQ(Each->Type, A("ATOM_PAIR"));
   EXPECT_EQ(Each->Values, (std::vector<long>{Pairs[0], Pairs[1], Pairs[2], XNone}));
-  EXPECT_EQ(Property(Other, Me, "TEST_ONE", A("UTF8_STRING")).empty(), false);
+  EXPECT_EQ(Take(Other, Me, A("TEST_ONE")).Bytes, "ねこ");
 
   // A requestor whose window is gone before the answer costs her nothing: she answers the next.
   const Window Gone = XCreateSimpleWindow(Other, DefaultRootWindow(Other), 0, 0, 1, 1, 0, 0, 0);
@@ -509,28 +516,16 @@ TEST_F(X11Platform, TheClipboardAnswersEachTargetAsOtherClientsExpect) {
   XCloseDisplay(Other);
 }
 
-// A clipboard manager on a connection of its own, in a thread: it takes CLIPBOARD_MANAGER and,
-// when asked to save, reads CLIPBOARD as UTF8_STRING and then confirms. A client message to its
-// window ends it.
+// A clipboard manager in a thread, on an xcb connection of its own: asked to save, it reads
+// CLIPBOARD as UTF8_STRING, then confirms. A client message to its window ends it.
 class TClipboardManager {
 public:
-  TClipboardManager() : FC(xcb_connect(nullptr, nullptr)) {
-    const xcb_screen_t* Screen = xcb_setup_roots_iterator(xcb_get_setup(FC)).data;
-    FWindow = xcb_generate_id(FC);
-    xcb_create_window(FC, XCB_COPY_FROM_PARENT, FWindow, Screen->root, 0, 0, 1, 1, 0,
+  TClipboardManager() : FC(xcb_connect(nullptr, nullptr)), FWindow(xcb_generate_id(FC)) {
+    xcb_create_window(FC, XCB_COPY_FROM_PARENT, FWindow,
+                      xcb_setup_roots_iterator(xcb_get_setup(FC)).data->root, 0, 0, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-    for (auto& [Name, Slot] : {std::pair{"CLIPBOARD_MANAGER", &FManager},
-                               {"SAVE_TARGETS", &FSaveTargets},
-                               {"CLIPBOARD", &FClipboard},
-                               {"UTF8_STRING", &FUtf8},
-                               {"TEST_SAVED", &FSaved}}) {
-      xcb_intern_atom_reply_t* R = xcb_intern_atom_reply(
-          FC, xcb_intern_atom(FC, 0, static_cast<std::uint16_t>(std::strlen(Name)), Name), nullptr);
-      *Slot = R->atom;
-      std::free(R);
-    }
-    xcb_set_selection_owner(FC, FWindow, FManager, XCB_CURRENT_TIME);
-    std::free(xcb_get_selection_owner_reply(FC, xcb_get_selection_owner(FC, FManager), nullptr));
+    xcb_set_selection_owner(FC, FWindow, Intern("CLIPBOARD_MANAGER"), XCB_CURRENT_TIME);
+    Intern("TEST_SAVED"); // a round trip: the manager runs before she can look for it
     FThread = std::thread([this] { Serve(); });
   }
   ~TClipboardManager() {
@@ -540,73 +535,72 @@ public:
     xcb_disconnect(FC);
   }
   Window Id() const { return FWindow; }
-  // Waits for the thread, which the client message ends; what it saved.
   std::string Saved() {
     FThread.join();
     return FText;
   }
 
 private:
-  // The next event, or nothing once told to stop.
-  xcb_generic_event_t* Next() {
-    xcb_generic_event_t* E = xcb_wait_for_event(FC);
-    if (E != nullptr && (E->response_type & 0x7f) == XCB_CLIENT_MESSAGE) {
-      std::free(E);
-      return nullptr;
+  using TEvent = std::unique_ptr<xcb_generic_event_t, decltype(&std::free)>;
+
+  xcb_atom_t Intern(const char* AName) {
+    const TEvent Reply(reinterpret_cast<xcb_generic_event_t*>(xcb_intern_atom_reply(
+                           FC, xcb_intern_atom(FC, 0, std::strlen(AName), AName), nullptr)),
+                       &std::free);
+    return reinterpret_cast<xcb_intern_atom_reply_t*>(Reply.get())->atom;
+  }
+
+  // The next event of that type; nothing once told to stop.
+  TEvent Await(std::uint8_t AType) {
+    for (;;) {
+      TEvent E(xcb_wait_for_event(FC), &std::free);
+      const int Type = E ? E->response_type & 0x7f : XCB_CLIENT_MESSAGE;
+      if (Type == XCB_CLIENT_MESSAGE) {
+        return TEvent(nullptr, &std::free);
+      }
+      if (Type == AType) {
+        return E;
+      }
     }
-    return E;
   }
 
   void Serve() {
-    while (xcb_generic_event_t* E = Next()) {
-      if ((E->response_type & 0x7f) == XCB_SELECTION_REQUEST) {
-        const auto Request = *reinterpret_cast<xcb_selection_request_event_t*>(E);
-        if (Request.target == FSaveTargets && !Save(Request)) {
-          std::free(E);
-          return;
-        }
+    const xcb_atom_t SaveTargets = Intern("SAVE_TARGETS"), Into = Intern("TEST_SAVED");
+    while (TEvent E = Await(XCB_SELECTION_REQUEST)) {
+      const auto Request = *reinterpret_cast<xcb_selection_request_event_t*>(E.get());
+      if (Request.target != SaveTargets) {
+        continue;
       }
-      std::free(E);
-    }
-  }
-
-  bool Save(const xcb_selection_request_event_t& ARequest) {
-    xcb_convert_selection(FC, FWindow, FClipboard, FUtf8, FSaved, ARequest.time);
-    xcb_flush(FC);
-    for (;;) {
-      xcb_generic_event_t* E = Next();
-      if (E == nullptr) {
-        return false;
+      xcb_convert_selection(FC, FWindow, Intern("CLIPBOARD"), Intern("UTF8_STRING"), Into,
+                            Request.time);
+      xcb_flush(FC);
+      if (!Await(XCB_SELECTION_NOTIFY)) {
+        return;
       }
-      const bool Notified = (E->response_type & 0x7f) == XCB_SELECTION_NOTIFY;
-      std::free(E);
-      if (Notified) {
-        break;
-      }
+      const TEvent Got(
+          reinterpret_cast<xcb_generic_event_t*>(xcb_get_property_reply(
+              FC, xcb_get_property(FC, 1, FWindow, Into, XCB_ATOM_ANY, 0, 1024), nullptr)),
+          &std::free);
+      const auto* Value = reinterpret_cast<xcb_get_property_reply_t*>(Got.get());
+      FText.assign(static_cast<const char*>(xcb_get_property_value(Value)),
+                   static_cast<std::size_t>(xcb_get_property_value_length(Value)));
+      std::array<char, 32> Done{}; // events go as 32 bytes
+      const xcb_selection_notify_event_t Notify{XCB_SELECTION_NOTIFY,
+                                                0,
+                                                0,
+                                                Request.time,
+                                                Request.requestor,
+                                                Request.selection,
+                                                Request.target,
+                                                Request.property};
+      std::memcpy(Done.data(), &Notify, sizeof Notify);
+      xcb_send_event(FC, 0, Request.requestor, XCB_EVENT_MASK_NO_EVENT, Done.data());
+      xcb_flush(FC);
     }
-    xcb_get_property_reply_t* R = xcb_get_property_reply(
-        FC, xcb_get_property(FC, 1, FWindow, FSaved, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024), nullptr);
-    if (R != nullptr) {
-      FText.assign(static_cast<const char*>(xcb_get_property_value(R)),
-                   static_cast<std::size_t>(xcb_get_property_value_length(R)));
-      std::free(R);
-    }
-    xcb_selection_notify_event_t Done{};
-    Done.response_type = XCB_SELECTION_NOTIFY;
-    Done.time = ARequest.time;
-    Done.requestor = ARequest.requestor;
-    Done.selection = ARequest.selection;
-    Done.target = ARequest.target;
-    Done.property = ARequest.property;
-    xcb_send_event(FC, 0, ARequest.requestor, XCB_EVENT_MASK_NO_EVENT,
-                   reinterpret_cast<const char*>(&Done));
-    xcb_flush(FC);
-    return true;
   }
 
   xcb_connection_t* FC;
-  xcb_window_t FWindow = 0;
-  xcb_atom_t FManager = 0, FSaveTargets = 0, FClipboard = 0, FUtf8 = 0, FSaved = 0;
+  xcb_window_t FWindow;
   std::string FText;
   std::thread FThread;
 };
