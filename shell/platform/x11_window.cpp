@@ -59,6 +59,17 @@ void SelectOnForeign(Display* ADpy, Window AWindow, std::uint32_t AMask) {
   xcb_discard_reply(C, Cookie.sequence);
 }
 
+// Asks for the keyboard without an error: the window manager may unmap the window (on a change
+// of desktop, say) after the click that asks for it was sent, and Xlib's default answer to the
+// error would end the program.
+void FocusUnlessUnmapped(Display* ADpy, Window AWindow, Time ATime) {
+  xcb_connection_t* C = XGetXCBConnection(ADpy);
+  const xcb_void_cookie_t Cookie =
+      xcb_set_input_focus_checked(C, XCB_INPUT_FOCUS_PARENT, static_cast<xcb_window_t>(AWindow),
+                                  static_cast<xcb_timestamp_t>(ATime));
+  xcb_discard_reply(C, Cookie.sequence);
+}
+
 } // namespace
 
 TX11Window::TX11Window(TX11Context& AContext, const TWindowParams& AParams, WindowEvents& AEvents,
@@ -724,7 +735,7 @@ void TX11Window::Handle(XEvent& AEvent) {
     if (Down && !FFocused && FMapped) {
       // A click gives the window the keyboard at once, in the server's order of events: a key
       // pressed right after it must not go to the window that had the focus before.
-      XSetInputFocus(FDpy, FWindow, RevertToParent, AEvent.xbutton.time);
+      FocusUnlessUnmapped(FDpy, FWindow, AEvent.xbutton.time);
     }
     const TShiftState S = Down ? ShiftStateOf(AEvent.xbutton.state, Button)
                                : ShiftStateOf(AEvent.xbutton.state, std::nullopt, Button);

@@ -39,11 +39,12 @@ public:
   void Paint(Canvas&, const TRect&) override {}
   void MouseMove(TShiftState, TPoint) override {}
   void MouseLeave() override {}
-  void MouseDown(TMouseButton, TShiftState, TPoint) override {}
+  void MouseDown(TMouseButton, TShiftState, TPoint) override { ++Presses; }
   void MouseUp(TMouseButton, TShiftState, TPoint) override {}
   bool KeyDown(TShortCut) override { return false; }
   void CloseRequest() override {}
   void Moved(TPoint) override {}
+  int Presses = 0;
 };
 
 class TMoves final : public TQuiet {
@@ -346,6 +347,29 @@ TEST_F(X11Platform, AfterHerFirstMoveSheHearsOfHerMappingThroughHerFrame) {
   P.ProcessMessages();
   ASSERT_NE(XGetWindowAttributes(Dpy(), Her, &Attributes), 0);
   EXPECT_EQ(Attributes.your_event_mask & StructureNotifyMask, 0);
+  XCloseDisplay(Other);
+}
+
+// A click read after the window manager has unmapped her (on a change of desktop, say) asks for
+// the keyboard for a window that can no longer take it: she goes on.
+TEST_F(X11Platform, AClickReadAfterHerWindowWasUnmappedCostsNothing) {
+  Display* Other = XOpenDisplay(nullptr);
+  ASSERT_NE(Other, nullptr);
+  const Window Her = ShowManaged(Other);
+  XEvent Click{};
+  Click.xbutton.type = ButtonPress;
+  Click.xbutton.window = Her;
+  Click.xbutton.root = DefaultRootWindow(Other);
+  Click.xbutton.button = Button1;
+  Click.xbutton.same_screen = True;
+  XSendEvent(Other, Her, False, ButtonPressMask, &Click);
+  XUnmapWindow(Other, Her);
+  XSync(Other, False);
+  while (Events.Presses == 0) {
+    P.ProcessMessages();
+  }
+  XSync(Dpy(), False); // reads whatever error the server sent her
+  EXPECT_EQ(Events.Presses, 1);
   XCloseDisplay(Other);
 }
 
