@@ -222,7 +222,10 @@ void TX11Clipboard::Handle(XEvent& AEvent) {
     Answer(AEvent.xselectionrequest);
     break;
   case SelectionClear:
-    FOwned.reset();
+    // A clear read late may belong to a claim that a newer one of ours has replaced.
+    if (XGetSelectionOwner(FDisplay.Dpy(), FDisplay.Atoms().Clipboard) != FWindow) {
+      FOwned.reset();
+    }
     break;
   default:
     break;

@@ -527,6 +527,12 @@ TEST_F(X11Platform, TheClipboardAnswersEachTargetAsOtherClientsExpect) {
   EXPECT_EQ(Each->Values, (std::vector<long>{Pairs[0], Pairs[1], Pairs[2], XNone}));
   EXPECT_EQ(Take(Other, Me, A("TEST_ONE")).Bytes, "ねこ");
 
+  // A clear that she reads only after claiming the clipboard again belonged to the older claim.
+  XSetSelectionOwner(Other, A("CLIPBOARD"), Me, CurrentTime);
+  XSync(Other, False);
+  P.SetClipboardText("ねこ");
+  EXPECT_TRUE(ConvertClipboard(P, Other, Me, A("UTF8_STRING")));
+
   // A requestor whose window is gone before the answer costs her nothing: she answers the next.
   const Window Gone = XCreateSimpleWindow(Other, DefaultRootWindow(Other), 0, 0, 1, 1, 0, 0, 0);
   XConvertSelection(Other, A("CLIPBOARD"), A("UTF8_STRING"), A("TEST_INTO"), Gone, CurrentTime);
